@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the fuzzer with the fuzz preset and runs it for a bounded time, starting from the
+# committed seeds; any finding fails the run and is left under build/fuzz/findings/.
+#   fuzz/run.sh [SECONDS] [extra libFuzzer options...]     (default 60 seconds)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-60}
+shift || true
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target sheet_fuzzer
+
+work=build/fuzz/corpus      # grows from run to run; the seeds stay as committed
+findings=build/fuzz/findings
+mkdir -p "$work" "$findings"
+
+status=0
+PELMORA_FUZZ_COUNT=1 \
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    build/fuzz/fuzz/sheet_fuzzer -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$findings/" "$@" "$work" fuzz/corpus || status=$?
+
+if [ "$status" -ne 0 ]; then
+    echo "fuzzing found a fault (exit $status); the input is in $findings/" >&2
+    exit 1
+fi
