@@ -1,0 +1,18 @@
+// Pelmora: creates the score sheet and the main window, and shows it.
+#include "scoring/scoresheet.h"
+#include "window/fonts.h"
+#include "window/mainwindow.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pelmora"));
+    QApplication::setApplicationVersion(QStringLiteral("0.1.0.3"));
+    pelmora::installFonts();
+
+    pelmora::ScoreSheet sheet;
+    pelmora::MainWindow window(sheet);
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,49 @@
+// The form of the main window as data: one row per control, to be read like the form
+// itself. MainWindow builds its widgets, binding, tab order and accessibility from
+// these rows alone, so every fact about a control is written here once.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace pelmora::form {
+
+enum class Kind : std::uint8_t { Label, TextBox, List, Button, CheckBox, Frame, Picture };
+
+// The font letters of the form: D the window's default, L large, M medium, S small,
+// Su small underlined.
+enum class Font : std::uint8_t { D, L, M, S, Su };
+
+enum Look : std::uint8_t {
+    Plain = 0,
+    Red = 1,    // text in red (255, 0, 0)
+    Centre = 2, // text centred
+    Right = 4,  // text right-aligned
+    Link = 8,   // text in the palette's highlight colour
+};
+
+struct Control {
+    std::string_view name; // the control name, and the widget's objectName
+    Kind kind;
+    std::string_view container; // a frame's name; empty for the window's client area
+    // The caption, or a picture's resource. Empty for the controls that are fields of the
+    // score sheet: they show what the sheet holds, list items included.
+    std::string_view text;
+    int left, top, width, height; // twips, from the container's outer top-left corner
+    Font font;
+    unsigned look;
+    int tab; // place in the tab order; only inputs and buttons take focus
+    // For a caption label: the input or value it names (its buddy), which assistive
+    // technology then reads as labelled by it.
+    std::string_view names = {};
+};
+
+// Every control, containers before what they hold.
+std::span<const Control> controls();
+
+inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kClientWidth = 5385;   // twips
+inline constexpr int kClientHeight = 10275; // twips
+
+} // namespace pelmora::form

@@ -1,0 +1,50 @@
+// The main window: every control of the form, bound to the score sheet.
+//
+//   form.h        the 70 controls as one table: kind, container, text, rectangle, font,
+//                 look, tab place; the window is built from it and from nothing else
+//   mainwindow.h  builds the widgets from the table and binds the sheet's fields to them
+//   keyfilter.h   the key filters of the number boxes, judged by inputrules.h
+//   fonts.h       the bundled Song-style font behind "宋体"
+//
+// The sheet is the one source of truth. A user's edit is written into the sheet, whose
+// rules run before the write returns; the window hears of every write through its
+// subscription and shows the new text at once. Widgets compute nothing. Updates from the
+// sheet are set with the widget's signals blocked and only when the text differs, so they
+// never echo back, and the caret stays where the user left it unless the sheet changed
+// the text to something else.
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace pelmora {
+
+// Declared, not included: moc cannot read the Chinese names in the sheet's headers.
+class ScoreSheet;
+enum class Field : std::uint8_t;
+
+class MainWindow final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit MainWindow(ScoreSheet& sheet, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    void build();
+    void bind(Field field, QWidget* widget);
+    void bindButton(std::string_view name, QWidget* widget);
+    void refresh(Field field);
+
+    ScoreSheet& m_sheet;
+    std::uint64_t m_subscription = 0;
+    std::vector<QWidget*> m_fields; // by Field
+    bool m_iconSet = false;
+};
+
+} // namespace pelmora
