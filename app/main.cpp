@@ -1,4 +1,5 @@
-// Pelmora: creates the score sheet and the main window, and shows it.
+// Pelmora: creates the score sheet and the main window, and wires the links to it.
+#include "links/links.h"
 #include "scoring/scoresheet.h"
 #include "window/fonts.h"
 #include "window/mainwindow.h"
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
 
     pelmora::ScoreSheet sheet;
     pelmora::MainWindow window(sheet);
+    pelmora::attachLinks(window); // lives, with the QR-code window it opens, as long as window
     window.show();
     return QApplication::exec();
 }

@@ -1,0 +1,106 @@
+#include "desktoplauncher.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace pelmora {
+
+namespace {
+
+bool isPrintableAsciiWithoutSpace(QStringView text) {
+    for (const QChar c : text) {
+        if (c.unicode() <= 0x20 || c.unicode() >= 0x7f)
+            return false;
+    }
+    return true;
+}
+
+// What the dialog shows: the address part of an outbound command, else the whole text.
+QString addressOf(const QString& commandLine) {
+    return commandLine.startsWith(kLinkCommandPrefix) ? commandLine.mid(kLinkCommandPrefix.size())
+                                                      : commandLine;
+}
+
+} // namespace
+
+std::optional<QUrl> browserAddress(const QString& commandLine) {
+    if (!commandLine.startsWith(kLinkCommandPrefix))
+        return std::nullopt;
+    const QStringView address = QStringView(commandLine).mid(kLinkCommandPrefix.size());
+    // Only ASCII without blanks: one argument, nothing a shell or an opener could split,
+    // no invisible or look-alike characters. Other addresses must come percent-encoded.
+    if (address.isEmpty() || !isPrintableAsciiWithoutSpace(address))
+        return std::nullopt;
+    QUrl url(address.toString(), QUrl::StrictMode);
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty())
+        return std::nullopt;
+    if (url.scheme() != u"http" && url.scheme() != u"https")
+        return std::nullopt;
+    return url;
+}
+
+DesktopLauncher::DesktopLauncher(QWidget* messageParent, Opener opener)
+    : m_messageParent(messageParent), m_opener(std::move(opener)) {
+    if (!m_opener)
+        m_opener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+}
+
+DesktopLauncher::~DesktopLauncher() {
+    // A dialog with a parent goes with it; one without would outlive us unowned.
+    if (m_dialog && !m_dialog->parent())
+        delete m_dialog.data();
+}
+
+void DesktopLauncher::launch(const QString& commandLine, int /*windowStyle*/) {
+    const std::optional<QUrl> url = browserAddress(commandLine);
+    if (url && m_opener(*url))
+        return;
+    showFailure(addressOf(commandLine));
+}
+
+void DesktopLauncher::showFailure(const QString& address) {
+    if (!m_dialog) {
+        auto* dialog = new QDialog(m_messageParent);
+        dialog->setObjectName(QStringLiteral("launchFailure"));
+        dialog->setWindowTitle(QStringLiteral("Pelmora"));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setModal(false);
+        dialog->setFont(QFont(QStringLiteral("宋体"), 9)); // the bundled Song face, as elsewhere
+
+        auto* text =
+            new QLabel(QStringLiteral("无法打开浏览器。请复制下面的网址，在浏览器中打开："));
+        text->setTextFormat(Qt::PlainText);
+        auto* box = new QLineEdit;
+        box->setObjectName(QStringLiteral("address"));
+        box->setReadOnly(true);
+        box->setMinimumWidth(320);
+        text->setBuddy(box);
+        auto* close = new QPushButton(QStringLiteral("关闭"));
+        QObject::connect(close, &QPushButton::clicked, dialog, &QDialog::close);
+
+        auto* buttons = new QHBoxLayout;
+        buttons->addStretch();
+        buttons->addWidget(close);
+        auto* layout = new QVBoxLayout(dialog);
+        layout->addWidget(text);
+        layout->addWidget(box);
+        layout->addLayout(buttons);
+        m_dialog = dialog;
+    }
+    auto* box = m_dialog->findChild<QLineEdit*>(QStringLiteral("address"));
+    box->setText(address);
+    box->setCursorPosition(0);
+    box->selectAll();
+    box->setFocus();
+    m_dialog->show();
+    m_dialog->raise();
+    m_dialog->activateWindow();
+}
+
+} // namespace pelmora

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+
+namespace pelmora {
+
+// The second window, 二维码: the large QR code, nothing else. It has no owner, so it
+// neither stays above the main window nor closes with it, and it keeps the program
+// running while it is open. Closing it only hides it; open() shows the same object again.
+class QrCodeWindow final : public QWidget {
+    Q_OBJECT
+  public:
+    // The client area where it first opens, at 96 dpi: 12675, 7035 twips from the
+    // screen's corner, 4110 by 4095 twips.
+    static constexpr QRect kStoredGeometry{845, 469, 274, 273};
+
+    QrCodeWindow();
+
+    // Shows the window. After a close (and the first time) it comes back as new: normal
+    // state, stored place and size. While it is open it is brought to the front instead,
+    // restored if minimised, and left where the user put it.
+    void open();
+};
+
+// Where the client area opens on a screen with the given available area: the stored
+// place, moved just enough to lie inside that area (its top-left corner kept inside when
+// the area is smaller than the window).
+QRect qrCodeWindowOpeningGeometry(const QRect& available);
+
+} // namespace pelmora
