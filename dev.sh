@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine, builds, and either opens Pelmora or runs every test.
+#   ./dev.sh run    install what is missing, build (release) and open the window
+#   ./dev.sh test   install what is missing, build and pass every test: debug, the
+#                   address/undefined sanitizer build, and a bounded fuzzing run
+set -euo pipefail
+cd "$(dirname "$0")"
+
+# Build and run: compilers, CMake, Qt 6 Widgets with its xcb and offscreen plugins.
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
+# Tests: GoogleTest, Google Benchmark, clang with the sanitizer and fuzzer runtimes,
+# a decimal-comma locale, and the QR-code decoder that checks the pictures.
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales zbar-tools)
+
+log() { printf '\033[1m== %s\033[0m\n' "$*"; }
+
+install_missing() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "installing ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+ensure_comma_locale() {
+    locale -a 2>/dev/null | grep -qi '^de_DE.utf8$' && return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    "${sudo[@]}" locale-gen >/dev/null
+}
+
+build_and_test() {
+    local preset=$1
+    log "build and test: $preset"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    ctest --preset "$preset" -j"$(nproc)"
+}
+
+case "${1:-}" in
+run)
+    install_missing "${BUILD_PACKAGES[@]}" libgtest-dev libbenchmark-dev
+    cmake --preset release >/dev/null
+    cmake --build --preset release --target pelmora
+    exec ./build/release/app/pelmora
+    ;;
+test)
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    ensure_comma_locale
+    build_and_test debug
+    build_and_test asan
+    log "fuzzing"
+    fuzz/run.sh "${FUZZ_SECONDS:-60}"
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
