@@ -15,14 +15,18 @@ work=build/fuzz/corpus      # grows from run to run; the seeds stay as committed
 findings=build/fuzz/findings
 mkdir -p "$work" "$findings"
 
+# libFuzzer reports every new input; its full log goes to a file, its summary to the screen.
+log=build/fuzz/last-run.log
 status=0
 PELMORA_FUZZ_COUNT=1 \
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     build/fuzz/fuzz/sheet_fuzzer -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix="$findings/" "$@" "$work" fuzz/corpus || status=$?
+    -print_final_stats=1 -artifact_prefix="$findings/" "$@" "$work" fuzz/corpus >"$log" 2>&1 || status=$?
+grep -E '^(stat::|pelmora:|Done )|ERROR|SUMMARY|==[0-9]+==' "$log" || true
 
 if [ "$status" -ne 0 ]; then
-    echo "fuzzing found a fault (exit $status); the input is in $findings/" >&2
+    tail -n 60 "$log" >&2
+    echo "fuzzing found a fault (exit $status); the input is in $findings/, the log in $log" >&2
     exit 1
 fi
