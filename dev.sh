@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds, and either opens Pelmora or runs every test.
 #   ./dev.sh run    install what is missing, build (release) and open the window
-#   ./dev.sh test   install what is missing, build and pass every test: debug, the
-#                   address/undefined sanitizer build, and a bounded fuzzing run
+#   ./dev.sh test   install what is missing, build and pass every test: the core alone,
+#                   debug, the address/undefined sanitizer build, and a bounded fuzzing run
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -55,6 +55,7 @@ run)
 test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     ensure_comma_locale
+    build_and_test core # the scoring core alone: proves it needs nothing of Qt
     build_and_test debug
     build_and_test asan
     log "fuzzing"
