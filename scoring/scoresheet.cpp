@@ -259,18 +259,15 @@ void ScoreSheet::setResidenceEnabled(bool enabled) {
     if (enabled == m_residenceEnabled)
         return;
     m_residenceEnabled = enabled;
-    // Observers only: no rule listens to the enabled state.
-    ++m_delivering;
-    const std::size_t count = m_subscribers.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (auto observer = m_subscribers[i].observer)
-            (*observer)(Field::居住时长);
-    }
-    --m_delivering;
-    compactSubscribers();
+    deliver(Field::居住时长); // observers only: no rule listens to the enabled state
 }
 
 void ScoreSheet::notify(Field field) {
+    deliver(field);
+    Rules::run(*this, field);
+}
+
+void ScoreSheet::deliver(Field field) {
     ++m_delivering;
     // Observers added while delivering hear only of later writes.
     const std::size_t count = m_subscribers.size();
@@ -281,7 +278,6 @@ void ScoreSheet::notify(Field field) {
     }
     --m_delivering;
     compactSubscribers();
-    Rules::run(*this, field);
 }
 
 void ScoreSheet::compactSubscribers() {

@@ -63,7 +63,8 @@ class ScoreSheet {
   private:
     friend class Rules;
     void setResidenceEnabled(bool enabled);
-    void notify(Field field);
+    void notify(Field field);  // observers, then the rules bound to the field
+    void deliver(Field field); // observers only
     void compactSubscribers();
 
     std::array<std::string, kFieldCount> m_texts;
