@@ -10,7 +10,9 @@ namespace pelmora {
 class ClickableLabel : public QLabel {
     Q_OBJECT
   public:
-    using QLabel::QLabel;
+    explicit ClickableLabel(QWidget* parent = nullptr) : QLabel(parent) {
+        setCursor(Qt::PointingHandCursor); // it leads somewhere, as a link does
+    }
 
   signals:
     void clicked();
