@@ -1,5 +1,7 @@
 #include "form.h"
 
+#include "pelmora/version.h"
+
 #include <array>
 
 namespace pelmora::form {
@@ -28,7 +30,7 @@ constexpr std::array kControls = std::to_array<Control>({
     {"社保",       Frame,    window,    "社保",                         120,  4560, 5175, 2655, L,  Plain,         3},
     {"Frame1",     Frame,    window,    "试算结果",                     120,  7320, 5175, 2655, L,  Plain,        46},
     {"Vastrel",    Label,    window,    "Vastrel",                      240, 10080,  855,  255, Su, Link,         69},
-    {"ver",        Label,    window,    "Pelmora 0.1.3",               4200, 10080, 1095,  255, S,  Plain,        49},
+    {"ver",        Label,    window,    kVersionLabel,                 4200, 10080, 1095,  255, S,  Plain,        49},
 
     // Personal data
     {"Label20",    Label,    "个人",    "身份证号码",                   120,   360, 1700,  300, L,  Plain,        52, "ID"},
