@@ -2,7 +2,8 @@
 # Sets up a Debian 12 machine, builds, and either opens Pelmora or runs every test.
 #   ./dev.sh run    install what is missing, build (release) and open the window
 #   ./dev.sh test   install what is missing, build and pass every test: the core alone,
-#                   debug, the address/undefined sanitizer build, and a bounded fuzzing run
+#                   debug, the address/undefined sanitizer build, the .deb package checked
+#                   and driven from outside, and a bounded fuzzing run
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -11,6 +12,10 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
 # Tests: GoogleTest, Google Benchmark, clang with the sanitizer and fuzzer runtimes,
 # a decimal-comma locale, and the QR-code decoder that checks the pictures.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales zbar-tools)
+# The package and its checks: dpkg-shlibdeps, the validators of the menu entry and the
+# metainfo; the outside test's X server, keystrokes and accessibility bus.
+PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils appstream
+    xvfb xauth xdotool dbus at-spi2-core python3-pyatspi)
 
 log() { printf '\033[1m== %s\033[0m\n' "$*"; }
 
@@ -45,6 +50,23 @@ build_and_test() {
     ctest --preset "$preset" -j"$(nproc)"
 }
 
+# Builds the .deb from a release build, validates what it installs, checks its contents,
+# then drives the packaged program from outside: keystrokes in, accessibility bus out.
+package_and_check() {
+    log "package"
+    cmake --preset package >/dev/null
+    cmake --build --preset package
+    local stage=$PWD/build/package/stage
+    rm -rf "$stage" build/package/*.deb
+    DESTDIR=$stage cmake --install build/package >/dev/null
+    desktop-file-validate "$stage"/usr/share/applications/*.desktop
+    appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml
+    cpack --preset deb
+    packaging/check-deb.sh build/package/pelmora_*.deb build/package/extracted
+    log "outside test of the packaged program"
+    /usr/bin/python3 tests/outside/outside_test.py build/package/extracted/usr/bin/pelmora
+}
+
 case "${1:-}" in
 run)
     install_missing "${BUILD_PACKAGES[@]}" libgtest-dev libbenchmark-dev
@@ -53,11 +75,12 @@ run)
     exec ./build/release/app/pelmora
     ;;
 test)
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
     ensure_comma_locale
     build_and_test core # the scoring core alone: proves it needs nothing of Qt
     build_and_test debug
     build_and_test asan
+    package_and_check
     log "fuzzing"
     fuzz/run.sh "${FUZZ_SECONDS:-60}"
     ;;
