@@ -264,10 +264,12 @@ std::span<const std::string_view> itemsOf(Field list) {
 }
 
 Model::Model(int currentYear) : m_currentYear(currentYear) {
-    m_inputs[index(Field::年龄)] = "18";
+    // Short literals are assigned as std::string(...): assigning them directly makes GCC 12
+    // warn, wrongly, of overlapping copies (-Wrestrict) in optimised builds.
+    m_inputs[index(Field::年龄)] = std::string("18");
     for (Field box : {Field::居住时长, Field::养老月数, Field::医疗月数, Field::工伤月数,
                       Field::生育险月数, Field::失业月数, Field::统一月数, Field::统一年数})
-        m_inputs[index(box)] = "0";
+        m_inputs[index(box)] = std::string("0");
 }
 
 void Model::beginOperation() {
@@ -287,12 +289,12 @@ void Model::write(Field field, std::string_view text) {
     switch (field) {
     case Field::年龄:
         if (stored.empty())
-            stored = "18";
+            stored = std::string("18");
         categoryRewritten(true);
         break;
     case Field::居住时长:
         if (stored.empty())
-            stored = "0";
+            stored = std::string("0");
         m_propertyPoints.reset();
         categoryRewritten(true);
         break;
@@ -311,7 +313,7 @@ void Model::write(Field field, std::string_view text) {
         break;
     default: // a months box
         if (stored.empty())
-            stored = "0";
+            stored = std::string("0");
         categoryRewritten(false);
         break;
     }
@@ -427,7 +429,7 @@ std::array<std::string, kFieldCount> Model::expectedTexts() const {
         set(Field::个人得分,
             (lead(Field::年龄得分) + lead(Field::房产得分)) + lead(Field::生育得分));
     else
-        t[index(Field::个人得分)] = "0";
+        t[index(Field::个人得分)] = std::string("0");
 
     double sum = 0;
     for (const Insurance& insurance : kInsurances) {
