@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -272,6 +273,12 @@ struct UnifyCase {
     const char* pension; // 养老得分
     const char* total;   // 社保得分 without the employer
 };
+
+// Lets a failure or a test listing show the case, not its bytes.
+void PrintTo(const UnifyCase& c, std::ostream* out) {
+    *out << commandName(c.command) << " with " << fieldName(c.source) << " \"" << c.text
+         << "\" -> boxes \"" << c.boxes << "\", 养老得分 " << c.pension << ", 社保得分 " << c.total;
+}
 
 class Unify : public Sheet, public ::testing::WithParamInterface<UnifyCase> {};
 
