@@ -21,10 +21,10 @@ bool isPrintableAsciiWithoutSpace(QStringView text) {
     return true;
 }
 
-// What the dialog shows: the address part of an outbound command, else the whole text.
 QString addressOf(const QString& commandLine) {
-    return commandLine.startsWith(kLinkCommandPrefix) ? commandLine.mid(kLinkCommandPrefix.size())
-                                                      : commandLine;
+    const std::u16string_view address = outbound::addressOf(
+        std::u16string_view(QStringView(commandLine).utf16(), std::size_t(commandLine.size())));
+    return QString::fromUtf16(address.data(), qsizetype(address.size()));
 }
 
 } // namespace

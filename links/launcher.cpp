@@ -3,9 +3,9 @@
 namespace pelmora {
 
 QString linkCommandLine(QStringView address) {
-    QString commandLine;
-    commandLine.reserve(kLinkCommandPrefix.size() + address.size());
-    return commandLine.append(kLinkCommandPrefix).append(address);
+    const std::u16string line =
+        outbound::commandLine(std::u16string_view(address.utf16(), std::size_t(address.size())));
+    return QString::fromStdU16String(line);
 }
 
 void openLink(Launcher& launcher, QStringView address, int windowStyle) {
@@ -13,9 +13,8 @@ void openLink(Launcher& launcher, QStringView address, int windowStyle) {
 }
 
 bool verdictOpensConsultation(QStringView caption) {
-    // A whitelist rather than "anything but the two waiting captions": a caption the sheet
-    // never writes (empty, or changed by hand) opens nothing.
-    return caption == u"积分通过，马上入户" || caption == u"差一点，考证入户";
+    const QByteArray utf8 = caption.toUtf8();
+    return outbound::verdictOpensConsultation(std::string_view(utf8.constData(), utf8.size()));
 }
 
 } // namespace pelmora

@@ -3,20 +3,23 @@
 // controls by their object names.
 //
 //   addresses.h        the two web addresses
-//   launcher.h         the Launcher interface, the outbound link and the verdict test
+//   outbound.h         the rules of the links, shared with every view: which control
+//                      opens what, the command line, the verdict test
+//   launcher.h         the Launcher interface of this view, over those rules
 //   desktoplauncher.h  the real launcher: the desktop's browser, or a message to copy from
 //   qrcodewindow.h     the second window with the large QR code
 //   links.h            attaches the four links and the QR-code window to a main window
 #pragma once
+
+#include "outbound.h"
 
 #include <QString>
 #include <QStringView>
 
 namespace pelmora {
 
-// Window styles handed to a launcher with the command line.
-inline constexpr int kWindowHidden = 0;
-inline constexpr int kWindowNormal = 1; // shown and given the focus
+using outbound::kWindowHidden;
+using outbound::kWindowNormal;
 
 // Starts a program from a command line. The caller relies only on the launch being
 // started: nothing comes back, and a launcher deals with its own failures.
@@ -26,16 +29,16 @@ class Launcher {
     virtual void launch(const QString& commandLine, int windowStyle) = 0;
 };
 
-inline constexpr QStringView kLinkCommandPrefix = u"explorer ";
+inline constexpr QStringView kLinkCommandPrefix(outbound::kCommandPrefix.data(),
+                                                qsizetype(outbound::kCommandPrefix.size()));
 
-// "explorer " followed directly by the address: no quotes, nothing after it.
+// outbound::commandLine() as a QString.
 QString linkCommandLine(QStringView address);
 
 // An outbound link: hands the command line and the style to the launcher and forgets it.
 void openLink(Launcher& launcher, QStringView address, int windowStyle);
 
-// Whether a click on the verdict button opens the consultation page: only while its
-// caption is one of the two result verdicts, compared character for character.
+// outbound::verdictOpensConsultation() of a caption as the button shows it.
 bool verdictOpensConsultation(QStringView caption);
 
 } // namespace pelmora

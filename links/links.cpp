@@ -1,6 +1,5 @@
 #include "links.h"
 
-#include "addresses.h"
 #include "desktoplauncher.h"
 #include "qrcodewindow.h"
 
@@ -50,17 +49,25 @@ Links::Links(QWidget& window, std::unique_ptr<Launcher> launcher)
 Links::~Links() = default;
 
 void Links::openConsultation() {
-    openLink(*m_launcher, kConsultationAddress, kWindowNormal);
+    follow("在线咨询");
 }
 
 void Links::openSite() {
-    openLink(*m_launcher, kSiteAddress, kWindowHidden);
+    follow("Vastrel"); // the banner leads where the site label does
 }
 
 void Links::verdictClicked() {
+    follow("评分结果");
+}
+
+void Links::follow(std::string_view control) {
     // The caption is read at the click: the sheet keeps it in step with the verdict.
-    if (m_verdict && verdictOpensConsultation(m_verdict->text()))
-        openLink(*m_launcher, kConsultationAddress, kWindowNormal);
+    const QByteArray verdict = m_verdict ? m_verdict->text().toUtf8() : QByteArray();
+    const std::optional<outbound::Link> link =
+        outbound::linkOf(control, std::string_view(verdict.constData(), verdict.size()));
+    if (link)
+        openLink(*m_launcher, QStringView(link->address.data(), qsizetype(link->address.size())),
+                 link->windowStyle);
 }
 
 void Links::openQrCodeWindow() {

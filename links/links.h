@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <string_view>
 
 class QAbstractButton;
 class QWidget;
@@ -37,6 +38,8 @@ class Links final : public QObject {
     void openQrCodeWindow();
 
   private:
+    void follow(std::string_view control);
+
     std::unique_ptr<Launcher> m_launcher;
     QPointer<QAbstractButton> m_verdict;
     std::unique_ptr<QrCodeWindow> m_qrCodeWindow;

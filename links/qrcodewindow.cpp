@@ -42,12 +42,14 @@ QrCodeWindow::QrCodeWindow() : QWidget(nullptr, Qt::Window) {
     // No layout: the picture stays at its place and size however the window is resized.
     auto* image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));
-    image->setGeometry(8, 8, 258, 258);
+    using namespace form::qrcode;
+    constexpr int px = form::kTwipsPerPixel;
+    image->setGeometry(kImageLeft / px, kImageTop / px, kImageWidth / px, kImageHeight / px);
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->setScaledContents(false);
     image->setFocusPolicy(Qt::NoFocus);
     image->setAccessibleName(QStringLiteral("二维码"));
-    image->setPixmap(QPixmap(QStringLiteral(":/assets/qr-large.jpg")));
+    image->setPixmap(QPixmap(QString::fromUtf8(kPicture.data(), qsizetype(kPicture.size()))));
 }
 
 void QrCodeWindow::open() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "window/form.h"
+
 #include <QRect>
 #include <QWidget>
 
@@ -11,9 +13,11 @@ namespace pelmora {
 class QrCodeWindow final : public QWidget {
     Q_OBJECT
   public:
-    // The client area where it first opens, at 96 dpi: 12675, 7035 twips from the
-    // screen's corner, 4110 by 4095 twips.
-    static constexpr QRect kStoredGeometry{845, 469, 274, 273};
+    // The client area where it first opens, at 96 dpi.
+    static constexpr QRect kStoredGeometry{form::qrcode::kLeft / form::kTwipsPerPixel,
+                                           form::qrcode::kTop / form::kTwipsPerPixel,
+                                           form::qrcode::kClientWidth / form::kTwipsPerPixel,
+                                           form::qrcode::kClientHeight / form::kTwipsPerPixel};
 
     QrCodeWindow();
 

@@ -46,4 +46,13 @@ inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kClientWidth = 5385;   // twips
 inline constexpr int kClientHeight = 10275; // twips
 
+// The second window, 二维码, holds one picture, Image1; in twips from the screen's corner
+// (the client area's place when it first opens) and from the client area's corner.
+namespace qrcode {
+inline constexpr int kLeft = 12675, kTop = 7035;
+inline constexpr int kClientWidth = 4110, kClientHeight = 4095;
+inline constexpr int kImageLeft = 120, kImageTop = 120, kImageWidth = 3870, kImageHeight = 3870;
+inline constexpr std::string_view kPicture = ":/assets/qr-large.jpg";
+} // namespace qrcode
+
 } // namespace pelmora::form

@@ -4,11 +4,10 @@
 add_library(pelmora_window STATIC
     clickablelabel.h
     fonts.cpp fonts.h
-    form.cpp form.h
     keyfilter.cpp keyfilter.h
     mainwindow.cpp mainwindow.h)
 target_include_directories(pelmora_window PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(pelmora_window PUBLIC pelmora_input pelmora_assets pelmora_version Qt6::Widgets)
+target_link_libraries(pelmora_window PUBLIC pelmora_form pelmora_assets Qt6::Widgets)
 set_target_properties(pelmora_window PROPERTIES AUTOMOC ON)
 
 # The bare window the start-up measurement compares Pelmora with.
