@@ -1,72 +1,65 @@
 #!/usr/bin/env bash
 # Start-up time and peak memory of Pelmora against a bare Qt window with one label, both
 # built in Release, under Xvfb.
-#   scripts/measure-startup.sh [RUNS] [BUILD]     (RUNS 9, BUILD build/release)
-# Time: from exec to the window being mapped, found by polling `xdotool search` in a tight
-# loop. Memory: peak resident set size from /usr/bin/time -v, the program having run for
-# 0.3 s after its window was mapped. Prints the medians, their
-# ratio and the difference; the targets are at most 1.3 times the bare window's start-up
-# and at most 15 MB more memory. One unmeasured warm-up run of each comes first.
-# Needs: xvfb xauth xdotool time
+#   scripts/measure-startup.sh [RUNS] [BUILD]     (RUNS 21, BUILD build/release)
+# Time: from exec to the first top-level window being mapped, as scripts/maptime.c sees it
+# (it waits for the MapNotify; nothing polls). Memory: peak resident set size, the program
+# having run for 0.3 s after its window was mapped. Runs alternate between the two
+# programs, after one unmeasured warm-up of each, so that a change of the machine's load
+# weighs on both alike. Prints the medians, their ratio and the difference; the targets
+# are at most 1.3 times the bare window's start-up and at most 15 MB more memory.
+# Stops with a message when a program exits before mapping a window or maps none in 20 s.
+# Needs: gcc libx11-dev xvfb
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=${1:-9}
+runs=${1:-21}
 build=${2:-build/release}
 pelmora=$build/app/pelmora
 bare=$build/window/bare_window
 for program in "$pelmora" "$bare"; do
     [ -x "$program" ] || { echo "no program at $program: build $build first" >&2; exit 1; }
 done
-[ -x /usr/bin/time ] || { echo "missing /usr/bin/time (Debian package time)" >&2; exit 1; }
 
-if [ -z "${PELMORA_IN_XVFB:-}" ]; then
-    export PELMORA_IN_XVFB=1
-    exec xvfb-run -a -s '-screen 0 1280x1024x24' "$0" "$runs" "$build"
-fi
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR=$work
+maptime=$work/maptime
+cc -O2 -o "$maptime" scripts/maptime.c -lX11
 
-runtime=$(mktemp -d)
-export XDG_RUNTIME_DIR=$runtime
-trap 'rm -rf "$runtime"' EXIT
+# A server of our own for the whole run; -noreset keeps it up between the programs.
+display=:$((90 + RANDOM % 400))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset 2>"$work/xvfb.log" &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && break
+    kill -0 $xvfb 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
+    sleep 0.1
+done
 
-# One run: prints "<milliseconds to mapped> <peak RSS in KB>".
-measure() {
-    local program=$1 title=$2 stats=$runtime/time.txt
-    local start end timer child
-    start=$(date +%s%N)
-    /usr/bin/time -v -o "$stats" "$program" &
-    timer=$!
-    until xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1; do :; done
-    end=$(date +%s%N)
-    sleep 0.3 # the first paint and the work after it count towards the peak memory
-    child=$(pgrep -P "$timer")
-    kill "$child"
-    wait "$timer" 2>/dev/null || true
-    echo "$(((end - start) / 1000)) $(awk -F': ' '/Maximum resident set size/ {print $2}' "$stats")"
+measure() { # PROGRAM -> "<us> <kb>", or the run stops with maptime's message
+    "$maptime" "$1" || { echo "measure-startup: no measurement of $1" >&2; exit 1; }
 }
 
 median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 
-# Alternating runs, so that a change in the machine's load weighs on both alike.
-declare -A times memory
-measure "$pelmora" Pelmora >/dev/null # warm-up
-measure "$bare" BareQtWindow >/dev/null
-for ((i = 0; i < runs; i++)); do
-    for name in pelmora bare; do
-        if [ $name = pelmora ]; then
-            read -r us kb < <(measure "$pelmora" Pelmora)
-        else
-            read -r us kb < <(measure "$bare" BareQtWindow)
-        fi
-        times[$name]+="$us"$'\n'
-        memory[$name]+="$kb"$'\n'
-    done
+measure "$pelmora" >/dev/null # warm-up
+measure "$bare" >/dev/null
+tp="" tb="" mp="" mb=""
+for ((i = 1; i <= runs; i++)); do
+    read -r us kb <<<"$(measure "$pelmora")"
+    tp+="$us"$'\n' mp+="$kb"$'\n'
+    read -r us kb <<<"$(measure "$bare")"
+    tb+="$us"$'\n' mb+="$kb"$'\n'
+    printf '\r  run %d of %d' "$i" "$runs" >&2
 done
+printf '\n' >&2
 
-tp=$(printf '%s' "${times[pelmora]}" | median)
-tb=$(printf '%s' "${times[bare]}" | median)
-mp=$(printf '%s' "${memory[pelmora]}" | median)
-mb=$(printf '%s' "${memory[bare]}" | median)
+tp=$(printf '%s' "$tp" | median)
+tb=$(printf '%s' "$tb" | median)
+mp=$(printf '%s' "$mp" | median)
+mb=$(printf '%s' "$mb" | median)
 echo "runs: $runs each, medians (exec to window mapped; peak RSS)"
 awk -v tp="$tp" -v tb="$tb" -v mp="$mp" -v mb="$mb" 'BEGIN {
     printf "  pelmora      %7.1f ms  %7.1f MB\n", tp / 1000, mp / 1024
