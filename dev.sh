@@ -12,12 +12,46 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
 # Tests: GoogleTest, Google Benchmark, clang with the sanitizer and fuzzer runtimes,
 # a decimal-comma locale, and the QR-code decoder that checks the pictures.
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales zbar-tools)
-# The package and its checks: dpkg-shlibdeps, the validators of the menu entry and the
-# metainfo; the outside test's X server, keystrokes and accessibility bus.
-PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils appstream
-    xvfb xauth xdotool dbus at-spi2-core python3-pyatspi)
+# The package and its checks: file and dpkg-shlibdeps (CPack's dependencies), the
+# validators of the menu entry and the metainfo; the outside test's X server, keystrokes
+# and accessibility bus, and the Python that reads that bus.
+PACKAGE_PACKAGES=(file dpkg-dev desktop-file-utils appstream
+    xvfb xauth xdotool dbus at-spi2-core python3 python3-pyatspi)
+
+# What the tools print goes to this log; the screen gets a line per step, a line every
+# 10 seconds while a step runs, and the end of the log when a step fails.
+mkdir -p build
+LOG=$PWD/build/dev.log
+: >"$LOG"
 
 log() { printf '\033[1m== %s\033[0m\n' "$*"; }
+
+# Runs COMMAND with its output appended to the log and reports, every 10 seconds, how long
+# it has run and the log's last line. On failure shows the end of the log and stops.
+quietly() { # COMMAND...
+    local start=$SECONDS status=0 last
+    printf '\n== %s\n' "$*" >>"$LOG"
+    "$@" >>"$LOG" 2>&1 &
+    local pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+        sleep 1
+        if (((SECONDS - start) % 10 == 0)) && kill -0 "$pid" 2>/dev/null; then
+            last=$(tail -n 1 "$LOG" | tr -d '\r' | cut -c1-100)
+            printf '   %4d s  %s\n' $((SECONDS - start)) "$last"
+        fi
+    done
+    wait "$pid" || status=$?
+    if [ "$status" -ne 0 ]; then
+        tail -n 60 "$LOG" >&2
+        printf '\033[1;31mfailed (exit %d): %s\033[0m\n  the whole output is in %s\n' \
+            "$status" "$*" "$LOG" >&2
+        exit "$status"
+    fi
+}
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
 
 install_missing() {
     local missing=()
@@ -26,53 +60,64 @@ install_missing() {
             missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
-    log "installing ${missing[*]}"
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
+    log "installing ${#missing[@]} Debian packages: ${missing[*]}"
+    quietly as_root apt-get update
+    quietly as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
 ensure_comma_locale() {
     locale -a 2>/dev/null | grep -qi '^de_DE.utf8$' && return 0
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
-    "${sudo[@]}" locale-gen >/dev/null
+    as_root sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    quietly as_root locale-gen
+}
+
+# Builds, then shows what the compilers warned of (the build must stay warning-free).
+build() { # PRESET [TARGET]
+    quietly cmake --preset "$1"
+    local mark
+    mark=$(wc -l <"$LOG")
+    quietly cmake --build --preset "$1" ${2:+--target "$2"}
+    tail -n +"$mark" "$LOG" | grep -E 'warning:' | sort -u | sed 's/^/   /' || true
 }
 
 build_and_test() {
     local preset=$1
     log "build and test: $preset"
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset"
-    ctest --preset "$preset" -j"$(nproc)"
+    build "$preset"
+    local mark
+    mark=$(wc -l <"$LOG")
+    quietly ctest --preset "$preset" -j"$(nproc)"
+    tail -n +"$mark" "$LOG" | grep -E 'tests passed|tests failed|\(Skipped\)|Total Test time' |
+        sed 's/^/   /'
 }
 
 # Builds the .deb from a release build, validates what it installs, checks its contents,
 # then drives the packaged program from outside: keystrokes in, accessibility bus out.
 package_and_check() {
     log "package"
-    cmake --preset package >/dev/null
-    cmake --build --preset package
+    build package
     local stage=$PWD/build/package/stage
     rm -rf "$stage" build/package/*.deb
-    DESTDIR=$stage cmake --install build/package >/dev/null
+    quietly env DESTDIR="$stage" cmake --install build/package
     desktop-file-validate "$stage"/usr/share/applications/*.desktop
     appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml
-    cpack --preset deb
-    packaging/check-deb.sh build/package/pelmora_*.deb build/package/extracted
+    quietly cpack --preset deb
+    local mark
+    mark=$(wc -l <"$LOG")
+    quietly packaging/check-deb.sh build/package/pelmora_*.deb build/package/extracted
+    tail -n +"$mark" "$LOG" | grep -E '^  (Depends|FAIL)|package checked' | sed 's/^ */   /'
     log "outside test of the packaged program"
     /usr/bin/python3 tests/outside/outside_test.py build/package/extracted/usr/bin/pelmora
 }
 
 case "${1:-}" in
 run)
-    install_missing "${BUILD_PACKAGES[@]}" libgtest-dev libbenchmark-dev
-    cmake --preset release >/dev/null
-    cmake --build --preset release --target pelmora
-    exec ./build/release/app/pelmora
+    install_missing "${BUILD_PACKAGES[@]}"
+    log "build the program (Release)"
+    build package pelmora # the program alone: no tests, no benchmarks
+    log "open the window"
+    exec ./build/package/app/pelmora
     ;;
 test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
@@ -82,6 +127,7 @@ test)
     build_and_test asan
     package_and_check
     log "fuzzing"
+    build fuzz sheet_fuzzer
     fuzz/run.sh "${FUZZ_SECONDS:-60}"
     ;;
 *)

@@ -5,21 +5,18 @@
 #   packaging/try-in-fresh-debian.sh DEB [ROOT]    (as root; ROOT defaults to build/debian-root)
 # Needs: debootstrap xvfb xauth xdotool imagemagick, and Debian's mirror.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 deb=$(realpath "$1")
 root=$(realpath -m "${2:-build/debian-root}")
 shot=$(dirname "$deb")/installed.png
-say() { printf '\033[1m== %s\033[0m\n' "$*"; }
+# shellcheck source=fresh-debian.sh
+. "$here/fresh-debian.sh"
 
-if [ ! -x "$root/usr/bin/apt-get" ]; then
-    say "debootstrap bookworm (minbase) into $root"
-    debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian >/dev/null
-fi
-mount --bind /proc "$root/proc"
-mkdir -p "$root/tmp/.X11-unix"
-mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+make_root "$root"
+mount_root "$root"
 cleanup() {
     [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-    umount "$root/tmp/.X11-unix" "$root/proc" 2>/dev/null || true
+    unmount_root "$root"
 }
 trap cleanup EXIT
 
@@ -38,9 +35,7 @@ chroot "$root" dpkg -L pelmora | grep -E 'bin/|\.desktop$|metainfo|/48x48/'
 chroot "$root" sh -c 'grep ^Exec= /usr/share/applications/example.vastrel.Pelmora.desktop; command -v pelmora'
 
 say "start /usr/bin/pelmora on Xvfb :77"
-Xvfb :77 -screen 0 800x760x24 -nolisten tcp 2>/dev/null &
-xvfb=$!
-sleep 1
+start_xvfb :77
 chroot "$root" sh -c 'XDG_RUNTIME_DIR=$(mktemp -d) DISPLAY=:77 exec /usr/bin/pelmora' &
 program=$!
 window=$(DISPLAY=:77 timeout 20 xdotool search --sync --name '^Pelmora$' | head -1)

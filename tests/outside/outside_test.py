@@ -5,8 +5,9 @@
 
 Starts PROGRAM under Xvfb with a private D-Bus session, types and clicks with xdotool (real
 XTEST input) and reads every value back over the accessibility bus (AT-SPI, pyatspi).
-Prints one line per check, "ok" or "FAIL" with what was expected and what was seen, and a
-closing "N passed, M failed" line. Exit status: 0 when every check passed, 1 when one
+Prints a line per scenario with its counts, a "FAIL" line with what was expected and what
+was seen for each failed check (every check with PELMORA_VERBOSE=1), and a closing
+"N passed, M failed" line. Exit status: 0 when every check passed, 1 when one
 failed, 2 when the test could not run (missing tool, no program, no display).
 
 Needs the Debian packages xvfb xauth xdotool dbus at-spi2-core python3-pyatspi, and
@@ -182,16 +183,28 @@ def verdict(total):
 # Small helpers: checks, X input, the accessibility tree.
 
 class Report:
-    def __init__(self):
+    """Counts the checks. A failed check is printed at once, a passed one only with
+    PELMORA_VERBOSE=1; each scenario ends with one line of its counts."""
+
+    def __init__(self, verbose=False):
         self.passed = self.failed = 0
         self.display_lost = False
+        self.verbose = verbose
 
     def line(self, ok, what, detail):
         if ok:
             self.passed += 1
         else:
             self.failed += 1
-        print(f"{'ok  ' if ok else 'FAIL'} {what}: {detail}", flush=True)
+        if self.verbose or not ok:
+            print(f"{'ok  ' if ok else 'FAIL'} {what}: {detail}", flush=True)
+
+    def scenario(self, name, run):
+        passed, failed, started = self.passed, self.failed, time.monotonic()
+        run()
+        failed = self.failed - failed
+        print(f"  {name}: {self.passed - passed} ok" + (f", {failed} FAILED" if failed else "")
+              + f" ({time.monotonic() - started:.1f} s)", flush=True)
 
     def check(self, what, expected, seen):
         self.line(expected == seen, what,
@@ -639,7 +652,7 @@ def run_checks(program):
     if not display_usable():
         print("the X display of xvfb-run cannot be opened", flush=True)
         return DISPLAY_UNUSABLE
-    report = Report()
+    report = Report(verbose=os.environ.get("PELMORA_VERBOSE") == "1")
     scratch = tempfile.mkdtemp(prefix="pelmora-outside-")
     runtime = os.path.join(scratch, "runtime")
     stubs = os.path.join(scratch, "bin")
@@ -699,17 +712,11 @@ def drive(pyatspi, process, report, opened, log_path):
     xdotool("windowfocus", "--sync", str(wid))
     driver = Driver(window, report)
 
-    start_up(driver)
-    tab_order(driver)
-    road_of_one_event(driver)
-    residence_joins_tab_order(driver)
-    social_insurance(driver)
-    unify(driver)
-    id_numbers(driver)
-    key_filters(driver)
-    edit_without_keys(driver)
-    outbound_links(driver, opened)
-    geometry(window, report)
+    for scenario in (start_up, tab_order, road_of_one_event, residence_joins_tab_order,
+                     social_insurance, unify, id_numbers, key_filters, edit_without_keys):
+        report.scenario(scenario.__name__, lambda: scenario(driver))
+    report.scenario("outbound_links", lambda: outbound_links(driver, opened))
+    report.scenario("geometry", lambda: geometry(window, report))
 
     report.check("close request sent", True, close_window(wid))
     try:
