@@ -18,6 +18,8 @@ make_root() { # ROOT [PACKAGES]
     rm -rf "$root"
     cp -a "$pristine" "$root"
     cp /etc/resolv.conf "$root/etc/resolv.conf"
+    # As on an installed machine, the host's own name resolves (sudo asks for it).
+    printf '127.0.0.1 localhost\n127.0.1.1 %s\n' "$(hostname)" >"$root/etc/hosts"
 }
 
 # The kernel's file systems, and this machine's X sockets for windows on its Xvfb.
