@@ -3,7 +3,8 @@
 #   ./dev.sh run    install what is missing, build (release) and open the window
 #   ./dev.sh test   install what is missing, build and pass every test: the core alone,
 #                   debug, the address/undefined sanitizer build, the .deb package checked
-#                   and driven from outside, and a bounded fuzzing run
+#                   and driven from outside, the Windows program cross-built and tested
+#                   under Wine, and a bounded fuzzing run
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -16,6 +17,10 @@ TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales zb
 # metainfo; the outside test's X server, keystrokes and accessibility bus.
 PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils appstream
     xvfb xauth xdotool dbus at-spi2-core python3-pyatspi)
+# The Windows program: the MinGW-w64 cross compiler, GoogleTest's sources to cross-build,
+# Wine to run the tests, NSIS for the installer, and the X server Wine's windows need.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 wine nsis xvfb xauth xdotool
+    imagemagick)
 
 log() { printf '\033[1m== %s\033[0m\n' "$*"; }
 
@@ -67,6 +72,23 @@ package_and_check() {
     /usr/bin/python3 tests/outside/outside_test.py build/package/extracted/usr/bin/pelmora
 }
 
+# Cross-builds pelmora.exe and its tests, and runs them under Wine on a private X server,
+# in a Wine prefix of the build tree's own.
+windows_build_and_test() {
+    log "Windows: build (MinGW-w64)"
+    cmake --preset windows >/dev/null
+    cmake --build --preset windows
+    local prefix=$PWD/build/windows/wineprefix
+    log "Windows: Wine prefix"
+    win32/tools/wine-run.sh "$prefix"
+    log "Windows: tests under Wine"
+    local status=0
+    WINEPREFIX=$prefix xvfb-run -a -s '-screen 0 1280x1024x24' \
+        ctest --preset windows -j"$(nproc)" || status=$?
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    return $status
+}
+
 case "${1:-}" in
 run)
     install_missing "${BUILD_PACKAGES[@]}" libgtest-dev libbenchmark-dev
@@ -75,12 +97,14 @@ run)
     exec ./build/release/app/pelmora
     ;;
 test)
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" \
+        "${WINDOWS_PACKAGES[@]}"
     ensure_comma_locale
     build_and_test core # the scoring core alone: proves it needs nothing of Qt
     build_and_test debug
     build_and_test asan
     package_and_check
+    windows_build_and_test
     log "fuzzing"
     fuzz/run.sh "${FUZZ_SECONDS:-60}"
     ;;

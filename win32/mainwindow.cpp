@@ -291,8 +291,12 @@ void MainWindow::refresh(Field field) {
     case FieldKind::Button: {
         // Only a different text is set: setting it moves the caret to the end.
         const std::wstring wide = widen(text);
-        if (windowText(window) != wide)
+        if (windowText(window) != wide) {
             SetWindowTextW(window, wide.c_str());
+            // As after the user's own typing: the caret at the end of the new text.
+            if (fieldKind(field) == FieldKind::TextBox)
+                SendMessageW(window, EM_SETSEL, wide.size(), LPARAM(wide.size()));
+        }
         if (field == Field::居住时长)
             EnableWindow(window, m_sheet.isResidenceEnabled());
         break;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in the given prefix, quietly:
 #   wine-run.sh PREFIX PROGRAM.exe [ARGS...]
+#   wine-run.sh PREFIX                      only makes the prefix
 # The prefix is made on first use, once, even when several tests start together. Wine's
 # offers to install Mono and Gecko are turned off: nothing here needs them.
 set -euo pipefail
@@ -18,4 +19,5 @@ if [ ! -f "$prefix/.pelmora-ready" ]; then
         fi
     ) 9>"$prefix.lock"
 fi
+[ $# -eq 0 ] && exit 0
 exec wine "$@"
