@@ -197,6 +197,12 @@ void MainWindow::build() {
                                                             : SS_LEFT);
             if (c->look & form::Link)
                 style |= SS_NOTIFY;
+            // A box of one line (less than two lines of its font high; a point is 20
+            // twips) shows its text centred in its height, as the Qt window does: the large
+            // font fills the 300-twip rows, and top-aligned its feet would be cut off. Only
+            // higher boxes wrap their text.
+            if (c->height < 2 * 20 * form::pointSize(c->font))
+                style |= SS_CENTERIMAGE;
             break;
         case Kind::TextBox:
             className = L"EDIT";
@@ -263,6 +269,11 @@ void MainWindow::layout(UINT dpi) {
     for (const Made& made : m_made) {
         const form::Control& c = *made.row;
         SendMessageW(made.window, WM_SETFONT, WPARAM(m_fonts[std::size_t(c.font)]), FALSE);
+        // The margins a box takes from a CJK font leave no room in the 25-pixel unify
+        // boxes: with the focus there, the text scrolls out of sight.
+        if (c.kind == Kind::TextBox)
+            SendMessageW(made.window, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                         MAKELPARAM(0, 0));
         const int height = scaled(c.height, dpi);
         // A drop-down list's window reaches down over its open list; the box itself is as
         // high as the form says, its selection field filling it inside the 3-pixel edges.
@@ -327,6 +338,13 @@ void MainWindow::command(const Made& made, int code) {
         case Kind::TextBox:
             if (code == EN_CHANGE)
                 m_sheet.setText(*field, narrow(windowText(made.window)));
+            // Wine's edit control scrolls the text of the 25-pixel unify boxes out of sight
+            // when they take the focus; once it leaves, the same text set again shows it.
+            if (code == EN_KILLFOCUS) {
+                ++m_updating;
+                SetWindowTextW(made.window, windowText(made.window).c_str());
+                --m_updating;
+            }
             return;
         case Kind::List: {
             // A pick: the list closed on an item, or the keys moved it while closed.
