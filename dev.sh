@@ -3,7 +3,8 @@
 #   ./dev.sh run    install what is missing, build (release) and open the window
 #   ./dev.sh test   install what is missing, build and pass every test: the core alone,
 #                   debug, the address/undefined sanitizer build, the .deb package checked
-#                   and driven from outside, and a bounded fuzzing run
+#                   and driven from outside, the Windows program cross-built and tested
+#                   under Wine, and a bounded fuzzing run
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -17,6 +18,10 @@ TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales zb
 # and accessibility bus, and the Python that reads that bus.
 PACKAGE_PACKAGES=(file dpkg-dev desktop-file-utils appstream
     xvfb xauth xdotool dbus at-spi2-core python3 python3-pyatspi)
+# The Windows program: the MinGW-w64 cross compiler, GoogleTest's sources to cross-build,
+# Wine to run the tests, NSIS for the installer, and the X server Wine's windows need.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 wine nsis xvfb xauth xdotool
+    imagemagick)
 
 # What the tools print goes to this log; the screen gets a line per step, a line every
 # 10 seconds while a step runs, and the end of the log when a step fails.
@@ -111,6 +116,24 @@ package_and_check() {
     /usr/bin/python3 tests/outside/outside_test.py build/package/extracted/usr/bin/pelmora
 }
 
+# Cross-builds pelmora.exe and its tests, and runs them under Wine on a private X server,
+# in a Wine prefix of the build tree's own.
+windows_build_and_test() {
+    log "Windows: build (MinGW-w64)"
+    build windows
+    local prefix=$PWD/build/windows/wineprefix
+    log "Windows: Wine prefix"
+    quietly win32/tools/wine-run.sh "$prefix"
+    log "Windows: tests under Wine"
+    local mark status=0
+    mark=$(wc -l <"$LOG")
+    (quietly env WINEPREFIX="$prefix" xvfb-run -a -s '-screen 0 1280x1024x24' \
+        ctest --preset windows -j"$(nproc)") || status=$?
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    tail -n +"$mark" "$LOG" | grep -E 'tests passed|tests failed|Total Test time' | sed 's/^/   /'
+    return $status
+}
+
 case "${1:-}" in
 run)
     install_missing "${BUILD_PACKAGES[@]}"
@@ -120,12 +143,14 @@ run)
     exec ./build/package/app/pelmora
     ;;
 test)
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" \
+        "${WINDOWS_PACKAGES[@]}"
     ensure_comma_locale
     build_and_test core # the scoring core alone: proves it needs nothing of Qt
     build_and_test debug
     build_and_test asan
     package_and_check
+    windows_build_and_test
     log "fuzzing"
     build fuzz sheet_fuzzer
     fuzz/run.sh "${FUZZ_SECONDS:-60}"

@@ -13,7 +13,11 @@ namespace pelmora {
 int localCalendarYear() {
     std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now); // the C runtime of Windows has only this thread-safe form
+#else
     localtime_r(&now, &local);
+#endif
     return local.tm_year + 1900;
 }
 

@@ -15,6 +15,25 @@ enum class Kind : std::uint8_t { Label, TextBox, List, Button, CheckBox, Frame, 
 // Su small underlined.
 enum class Font : std::uint8_t { D, L, M, S, Su };
 
+// Every font is "宋体", regular. D, the window's default, is our choice: the form leaves it open.
+inline constexpr double pointSize(Font font) {
+    switch (font) {
+    case Font::L:
+        return 14.25;
+    case Font::M:
+        return 10.5;
+    case Font::S:
+    case Font::Su:
+        return 7.5;
+    case Font::D:
+        break;
+    }
+    return 9;
+}
+inline constexpr bool isUnderlined(Font font) {
+    return font == Font::Su;
+}
+
 enum Look : std::uint8_t {
     Plain = 0,
     Red = 1,    // text in red (255, 0, 0)

@@ -43,24 +43,8 @@ QRect pixels(int left, int top, int width, int height) {
 
 QFont fontFor(form::Font letter) {
     QFont font(QStringLiteral("宋体"));
-    switch (letter) {
-    case form::Font::D:
-        font.setPointSizeF(9); // the window's default: our choice, the form leaves it open
-        break;
-    case form::Font::L:
-        font.setPointSizeF(14.25);
-        break;
-    case form::Font::M:
-        font.setPointSizeF(10.5);
-        break;
-    case form::Font::S:
-        font.setPointSizeF(7.5);
-        break;
-    case form::Font::Su:
-        font.setPointSizeF(7.5);
-        font.setUnderline(true);
-        break;
-    }
+    font.setPointSizeF(form::pointSize(letter));
+    font.setUnderline(form::isUnderlined(letter));
     return font;
 }
 

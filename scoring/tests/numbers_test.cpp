@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <limits>
@@ -120,7 +121,11 @@ class LocaleGuard {
 
 TEST(Conversions, IgnoreTheProcessLocale) {
     LocaleGuard guard;
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8"))
+    // The names the C library knows: glibc's, then Windows' C runtime's.
+    const char* const commaLocales[] = {"de_DE.UTF-8", "fr_FR.UTF-8", "German_Germany.1252",
+                                        "de-DE"};
+    if (std::ranges::none_of(commaLocales,
+                             [](const char* name) { return std::setlocale(LC_ALL, name); }))
         GTEST_SKIP() << "no locale with a decimal comma is installed";
     ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_EQ(shortestDecimal(12.5), "12.5");

@@ -1,0 +1,473 @@
+#include "mainwindow.h"
+
+#include "controlids.h"
+#include "qrcodewindow.h"
+#include "resources.h"
+#include "text.h"
+#include "window/inputrules.h"
+
+#include <commctrl.h>
+#include <imm.h>
+
+#include <algorithm>
+#include <map>
+
+namespace pelmora::win32 {
+
+namespace {
+
+using form::Kind;
+
+// Not WS_CLIPCHILDREN: the group boxes are transparent, the window paints the face behind them.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+
+int scaled(int twips, UINT dpi) {
+    return MulDiv(twips, int(dpi), 1440);
+}
+
+// Whether a character code types something. Backspace counts (the filters let it through);
+// the other control characters are editing shortcuts (Ctrl+V is 22), which keep working.
+bool typesCharacter(WPARAM code) {
+    return code == 8 || (code >= 0x20 && code != 0x7f);
+}
+
+bool refused(Field box, std::wstring_view typed) {
+    return std::ranges::any_of(typed, [box](wchar_t c) {
+        return typesCharacter(c) && !acceptsTypedCharacter(box, char16_t(c));
+    });
+}
+
+// The key filter of a number box, ahead of the edit control's own procedure. An input
+// method's commit holding a refused character is dropped whole, as its characters would
+// have been one by one.
+LRESULT CALLBACK keyFilter(HWND edit, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR box) {
+    switch (message) {
+    case WM_CHAR:
+    case WM_IME_CHAR:
+        if (refused(Field(box), std::wstring_view(reinterpret_cast<const wchar_t*>(&w), 1)))
+            return 0;
+        break;
+    case WM_IME_COMPOSITION:
+        if (l & GCS_RESULTSTR) {
+            HIMC context = ImmGetContext(edit);
+            const LONG bytes = ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0);
+            std::wstring result(std::size_t(std::max(bytes, 0L)) / sizeof(wchar_t), L'\0');
+            ImmGetCompositionStringW(context, GCS_RESULTSTR, result.data(), bytes);
+            ImmReleaseContext(edit, context);
+            if (refused(Field(box), result))
+                return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(edit, keyFilter, 1);
+        break;
+    }
+    return DefSubclassProc(edit, message, w, l);
+}
+
+// The order of the controls among their siblings, which is also the order Tab follows:
+// the tab column, but each caption label directly before what it names (so that it names
+// it for assistive technology) and the frames last, behind what they hold, a frame inside
+// another before it (a group box clips the siblings behind it).
+std::vector<const form::Control*> zOrder() {
+    std::vector<const form::Control*> order;
+    for (const form::Control& c : form::controls())
+        order.push_back(&c);
+    auto layer = [](const form::Control* c) {
+        return c->kind != Kind::Frame ? 0 : c->container.empty() ? 2 : 1;
+    };
+    std::ranges::stable_sort(order, [&](const form::Control* a, const form::Control* b) {
+        return layer(a) != layer(b) ? layer(a) < layer(b) : a->tab < b->tab;
+    });
+    for (const form::Control& caption : form::controls()) {
+        if (caption.names.empty())
+            continue;
+        std::erase(order, &caption);
+        auto named = std::ranges::find_if(
+            order, [&](const form::Control* c) { return c->name == caption.names; });
+        order.insert(named, &caption);
+    }
+    return order;
+}
+
+HICON pelmoraIcon(int size) {
+    return static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), L"IDI_ICON1", IMAGE_ICON, size, size, 0));
+}
+
+} // namespace
+
+int controlId(std::string_view name) {
+    for (const form::Control& c : form::controls()) {
+        if (c.name == name)
+            return controlId(c);
+    }
+    return 0;
+}
+
+MainWindow::MainWindow(ScoreSheet& sheet, outbound::Launcher& launcher)
+    : m_sheet(sheet), m_launcher(launcher), m_fields(kFieldCount, nullptr) {
+    static const ATOM registered = [] {
+        WNDCLASSEXW c{};
+        c.cbSize = sizeof c;
+        c.lpfnWndProc = windowProc;
+        c.hInstance = GetModuleHandleW(nullptr);
+        c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        c.hbrBackground = GetSysColorBrush(COLOR_BTNFACE); // the dialog face
+        c.lpszClassName = kMainWindowClass;
+        c.hIcon = pelmoraIcon(GetSystemMetrics(SM_CXICON));
+        c.hIconSm = pelmoraIcon(GetSystemMetrics(SM_CXSMICON));
+        return RegisterClassExW(&c);
+    }();
+    (void)registered;
+
+    m_window =
+        CreateWindowExW(kWindowExStyle, kMainWindowClass, L"Pelmora", kWindowStyle, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    m_dpi = GetDpiForWindow(m_window);
+    build();
+    layout(m_dpi);
+    m_subscription = m_sheet.subscribe([this](Field field) { refresh(field); });
+    m_lastFocus = control("选择学历");
+}
+
+MainWindow::~MainWindow() {
+    m_sheet.unsubscribe(m_subscription);
+    m_qrCodeWindow.reset();
+    if (m_window && IsWindow(m_window)) {
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, 0); // nothing of the teardown reaches us
+        DestroyWindow(m_window);
+    }
+    for (HFONT font : m_fonts)
+        DeleteObject(font);
+    for (HBITMAP picture : m_pictures) {
+        if (picture)
+            DeleteObject(picture);
+    }
+}
+
+HWND MainWindow::control(std::string_view name) const {
+    for (const Made& made : m_made) {
+        if (made.row->name == name)
+            return made.window;
+    }
+    return nullptr;
+}
+
+const MainWindow::Made* MainWindow::byWindow(HWND window) const {
+    for (const Made& made : m_made) {
+        if (made.window == window)
+            return &made;
+    }
+    return nullptr;
+}
+
+bool MainWindow::translate(MSG& message) {
+    if (!m_window || !IsWindow(m_window))
+        return false;
+    if (message.hwnd != m_window && !IsChild(m_window, message.hwnd))
+        return false;
+    return IsDialogMessageW(m_window, &message);
+}
+
+void MainWindow::build() {
+    // Where each container's outer corner lies in the client area.
+    std::map<std::string_view, POINT> origins{{std::string_view{}, POINT{0, 0}}};
+    std::map<const form::Control*, POINT> places;
+    for (const form::Control& c : form::controls()) {
+        const POINT origin = origins.at(c.container);
+        const POINT place{origin.x + c.left, origin.y + c.top};
+        places.emplace(&c, place);
+        if (c.kind == Kind::Frame)
+            origins.emplace(c.name, place);
+    }
+
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const form::Control* c : zOrder()) {
+        const std::optional<Field> field = fieldByName(c->name);
+        const std::wstring caption = widen(c->text); // empty for a field: the sheet fills it
+        const wchar_t* className = L"STATIC";
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+        DWORD exStyle = 0;
+        switch (c->kind) {
+        case Kind::Label:
+            style |= SS_NOPREFIX | (c->look & form::Centre  ? SS_CENTER
+                                    : c->look & form::Right ? SS_RIGHT
+                                                            : SS_LEFT);
+            if (c->look & form::Link)
+                style |= SS_NOTIFY;
+            // A box of one line (less than two lines of its font high; a point is 20
+            // twips) shows its text centred in its height, as the Qt window does: the large
+            // font fills the 300-twip rows, and top-aligned its feet would be cut off. Only
+            // higher boxes wrap their text.
+            if (c->height < 2 * 20 * form::pointSize(c->font))
+                style |= SS_CENTERIMAGE;
+            break;
+        case Kind::TextBox:
+            className = L"EDIT";
+            exStyle = WS_EX_CLIENTEDGE;
+            style |= WS_TABSTOP | ES_AUTOHSCROLL | (c->look & form::Centre ? ES_CENTER : ES_LEFT);
+            break;
+        case Kind::List:
+            className = WC_COMBOBOXW;
+            style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST; // pick only
+            break;
+        case Kind::Button:
+            className = L"BUTTON";
+            style |= WS_TABSTOP | BS_PUSHBUTTON;
+            break;
+        case Kind::CheckBox:
+            className = L"BUTTON";
+            style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+            break;
+        case Kind::Frame:
+            className = L"BUTTON";
+            style |= BS_GROUPBOX;
+            break;
+        case Kind::Picture:
+            style |= SS_OWNERDRAW | SS_NOTIFY;
+            break;
+        }
+        HWND window =
+            CreateWindowExW(exStyle, className, caption.c_str(), style, 0, 0, 0, 0, m_window,
+                            reinterpret_cast<HMENU>(INT_PTR(controlId(*c))), instance, nullptr);
+        const POINT place = places.at(c);
+        m_made.push_back({c, window, int(place.x), int(place.y)});
+        m_pictures.push_back(c->kind == Kind::Picture ? loadPicture(c->text) : nullptr);
+
+        if (!field)
+            continue;
+        m_fields[index(*field)] = window;
+        if (c->kind == Kind::TextBox) {
+            SendMessageW(window, EM_SETLIMITTEXT, 0, 0); // no length limit
+            if (isFilteredBox(*field))
+                SetWindowSubclass(window, keyFilter, 1, DWORD_PTR(*field));
+        } else if (c->kind == Kind::List) {
+            for (std::string_view item : listItems(*field))
+                SendMessageW(window, CB_ADDSTRING, 0,
+                             reinterpret_cast<LPARAM>(widen(item).c_str()));
+        }
+        refresh(*field);
+    }
+}
+
+void MainWindow::layout(UINT dpi) {
+    m_dpi = dpi;
+    for (HFONT font : m_fonts)
+        DeleteObject(font);
+    m_fonts.clear();
+    for (form::Font letter :
+         {form::Font::D, form::Font::L, form::Font::M, form::Font::S, form::Font::Su}) {
+        const int height = -int(form::pointSize(letter) * dpi / 72.0 + 0.5);
+        m_fonts.push_back(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, form::isUnderlined(letter),
+                                      FALSE, systemHasSong() ? GB2312_CHARSET : DEFAULT_CHARSET,
+                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                      DEFAULT_PITCH, songFace().c_str()));
+    }
+
+    for (const Made& made : m_made) {
+        const form::Control& c = *made.row;
+        SendMessageW(made.window, WM_SETFONT, WPARAM(m_fonts[std::size_t(c.font)]), FALSE);
+        // The margins a box takes from a CJK font leave no room in the 25-pixel unify
+        // boxes: with the focus there, the text scrolls out of sight.
+        if (c.kind == Kind::TextBox)
+            SendMessageW(made.window, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                         MAKELPARAM(0, 0));
+        const int height = scaled(c.height, dpi);
+        // A drop-down list's window reaches down over its open list; the box itself is as
+        // high as the form says, its selection field filling it inside the 3-pixel edges.
+        MoveWindow(made.window, scaled(made.left, dpi), scaled(made.top, dpi), scaled(c.width, dpi),
+                   c.kind == Kind::List ? height * 8 : height, FALSE);
+        if (c.kind == Kind::List)
+            SendMessageW(made.window, CB_SETITEMHEIGHT, WPARAM(-1), std::max(height - 6, 1));
+    }
+
+    RECT frame{0, 0, scaled(form::kClientWidth, dpi), scaled(form::kClientHeight, dpi)};
+    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
+    SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(m_window, nullptr, TRUE);
+}
+
+void MainWindow::refresh(Field field) {
+    HWND window = m_fields[index(field)];
+    if (!window)
+        return;
+    const std::string& text = m_sheet.text(field);
+    ++m_updating;
+    switch (fieldKind(field)) {
+    case FieldKind::TextBox:
+    case FieldKind::Label:
+    case FieldKind::Button: {
+        // Only a different text is set: setting it moves the caret to the end.
+        const std::wstring wide = widen(text);
+        if (windowText(window) != wide) {
+            SetWindowTextW(window, wide.c_str());
+            // As after the user's own typing: the caret at the end of the new text.
+            if (fieldKind(field) == FieldKind::TextBox)
+                SendMessageW(window, EM_SETSEL, wide.size(), LPARAM(wide.size()));
+        }
+        if (field == Field::居住时长)
+            EnableWindow(window, m_sheet.isResidenceEnabled());
+        break;
+    }
+    case FieldKind::List: {
+        const auto items = listItems(field);
+        const auto found = std::ranges::find(items, std::string_view(text));
+        const LRESULT picked = found == items.end() ? -1 : found - items.begin();
+        if (SendMessageW(window, CB_GETCURSEL, 0, 0) != picked)
+            SendMessageW(window, CB_SETCURSEL, WPARAM(picked), 0);
+        break;
+    }
+    case FieldKind::CheckBox: {
+        const WPARAM state = m_sheet.isChecked() ? BST_CHECKED : BST_UNCHECKED;
+        if (WPARAM(SendMessageW(window, BM_GETCHECK, 0, 0)) != state)
+            SendMessageW(window, BM_SETCHECK, state, 0);
+        break;
+    }
+    }
+    --m_updating;
+}
+
+void MainWindow::command(const Made& made, int code) {
+    const form::Control& c = *made.row;
+    const std::optional<Field> field = fieldByName(c.name);
+    if (field && m_updating == 0) {
+        switch (c.kind) {
+        case Kind::TextBox:
+            if (code == EN_CHANGE)
+                m_sheet.setText(*field, narrow(windowText(made.window)));
+            // Wine's edit control scrolls the text of the 25-pixel unify boxes out of sight
+            // when they take the focus; once it leaves, the same text set again shows it.
+            if (code == EN_KILLFOCUS) {
+                ++m_updating;
+                SetWindowTextW(made.window, windowText(made.window).c_str());
+                --m_updating;
+            }
+            return;
+        case Kind::List: {
+            // A pick: the list closed on an item, or the keys moved it while closed.
+            const bool dropped = SendMessageW(made.window, CB_GETDROPPEDSTATE, 0, 0);
+            const LRESULT picked = SendMessageW(made.window, CB_GETCURSEL, 0, 0);
+            const auto items = listItems(*field);
+            if ((code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped)) && picked >= 0 &&
+                std::size_t(picked) < items.size())
+                m_sheet.setText(*field, items[std::size_t(picked)]);
+            return;
+        }
+        case Kind::CheckBox:
+            if (code == BN_CLICKED)
+                m_sheet.setChecked(SendMessageW(made.window, BM_GETCHECK, 0, 0) == BST_CHECKED);
+            return;
+        default:
+            break;
+        }
+    }
+    if (m_updating != 0)
+        return;
+    if (c.kind == Kind::Button && code == BN_CLICKED) {
+        if (c.name == "重置") {
+            resetInputs(m_sheet);
+            return;
+        }
+        for (Command command : {Command::统一月, Command::统一年, Command::身份证解读}) {
+            if (c.name == commandName(command)) {
+                m_sheet.click(command);
+                return;
+            }
+        }
+    }
+    if ((c.kind == Kind::Button && code == BN_CLICKED) ||
+        ((c.kind == Kind::Label || c.kind == Kind::Picture) && code == STN_CLICKED)) {
+        if (c.name == "Picture1")
+            openQrCodeWindow();
+        else
+            outbound::followLink(m_launcher, c.name, m_sheet.text(Field::评分结果));
+    }
+}
+
+void MainWindow::openQrCodeWindow() {
+    if (!m_qrCodeWindow)
+        m_qrCodeWindow = std::make_unique<QrCodeWindow>([this] { checkLastWindowClosed(); });
+    m_qrCodeWindow->open();
+}
+
+void MainWindow::checkLastWindowClosed() {
+    const bool mainOpen = m_window && IsWindow(m_window) && IsWindowVisible(m_window);
+    const bool qrOpen = m_qrCodeWindow && IsWindowVisible(m_qrCodeWindow->hwnd());
+    if (!mainOpen && !qrOpen && m_lastClosed)
+        m_lastClosed();
+}
+
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self && self->m_window == window)
+        return self->handle(message, w, l);
+    return DefWindowProcW(window, message, w, l);
+}
+
+LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+    case WM_COMMAND:
+        if (const Made* made = byWindow(reinterpret_cast<HWND>(l)))
+            command(*made, HIWORD(w));
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        const Made* made = byWindow(reinterpret_cast<HWND>(l));
+        if (!made || !(made->row->look & (form::Red | form::Link)))
+            break;
+        HDC dc = reinterpret_cast<HDC>(w);
+        SetTextColor(dc,
+                     made->row->look & form::Red ? RGB(255, 0, 0) : GetSysColor(COLOR_HIGHLIGHT));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+        for (std::size_t i = 0; i < m_made.size(); ++i) {
+            if (m_made[i].window == item->hwndItem)
+                drawPicture(item->hDC, item->rcItem, m_pictures[i], m_dpi / 96.0);
+        }
+        return TRUE;
+    }
+    case WM_SETCURSOR: {
+        // The controls that lead somewhere show the pointing hand, as links do.
+        const Made* made = byWindow(reinterpret_cast<HWND>(w));
+        if (made && ((made->row->look & form::Link) || made->row->kind == Kind::Picture)) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    }
+    case WM_ACTIVATE:
+        // The focus comes back where it was when the window is activated again.
+        if (LOWORD(w) == WA_INACTIVE) {
+            if (HWND focus = GetFocus(); focus && IsChild(m_window, focus))
+                m_lastFocus = focus;
+        } else if (m_lastFocus && IsWindowEnabled(m_lastFocus)) {
+            SetFocus(m_lastFocus);
+            return 0;
+        }
+        break;
+    case WM_DPICHANGED: {
+        const RECT* suggested = reinterpret_cast<const RECT*>(l);
+        SetWindowPos(m_window, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        layout(HIWORD(w));
+        return 0;
+    }
+    case WM_CLOSE:
+        ShowWindow(m_window, SW_HIDE);
+        checkLastWindowClosed();
+        return 0;
+    }
+    return DefWindowProcW(m_window, message, w, l);
+}
+
+} // namespace pelmora::win32

@@ -1,0 +1,408 @@
+// The real Win32 main window, driven under Wine with the messages that keys, picks and
+// clicks send: each scenario runs a few user steps, then every field's control must show
+// what the sheet holds and the listed fields the expected texts. Rectangles are the form's
+// own twips, divided by 15, not read back from the code under test.
+#include "win32/controlids.h"
+#include "win32/mainwindow.h"
+#include "win32/processlauncher.h"
+#include "win32/qrcodewindow.h"
+#include "win32/resources.h"
+#include "win32/text.h"
+#include "window/inputrules.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace pelmora;
+using namespace pelmora::win32;
+
+namespace {
+
+struct Recorder final : outbound::Launcher {
+    std::vector<std::pair<std::u16string, int>> launches;
+    void launch(std::u16string_view commandLine, int windowStyle) override {
+        launches.emplace_back(commandLine, windowStyle);
+    }
+};
+
+enum class Op { Replace, Type, Ime, Paste, Pick, Click };
+struct Step {
+    Op op;
+    const char* control;
+    const wchar_t* text = L"";
+};
+struct Scenario {
+    const char* name;
+    std::vector<Step> steps;
+    std::vector<std::pair<Field, const char*>> expected;
+    std::vector<std::pair<std::u16string, int>> launches = {};
+};
+
+const std::u16string kConsult = u"explorer https://www.vastrel.example/consult/";
+const std::u16string kSite = u"explorer https://www.vastrel.example/";
+
+// Pumps what the steps posted (painting, the QR-code window's activation).
+void pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+class Window : public ::testing::Test {
+  protected:
+    Window() : sheet([] { return 2024; }), window(sheet, launcher) {
+        ShowWindow(window.hwnd(), SW_SHOWNORMAL);
+        pump();
+    }
+
+    HWND item(const char* name) const {
+        HWND found = GetDlgItem(window.hwnd(), controlId(name));
+        EXPECT_TRUE(found) << name;
+        return found;
+    }
+
+    void typeChars(HWND edit, std::wstring_view text, UINT message = WM_CHAR) {
+        for (wchar_t c : text)
+            SendMessageW(edit, message, c, 1);
+    }
+
+    void run(const Step& step) {
+        HWND control = item(step.control);
+        switch (step.op) {
+        case Op::Replace:
+            SendMessageW(control, EM_SETSEL, 0, -1);
+            typeChars(control, step.text);
+            break;
+        case Op::Type: // at the end of what the box holds
+            SendMessageW(control, EM_SETSEL, 0x7fffffff, 0x7fffffff);
+            typeChars(control, step.text);
+            break;
+        case Op::Ime: // characters an input method commits
+            SendMessageW(control, EM_SETSEL, 0x7fffffff, 0x7fffffff);
+            typeChars(control, step.text, WM_IME_CHAR);
+            break;
+        case Op::Paste: {
+            SendMessageW(control, EM_SETSEL, 0, -1);
+            const std::size_t bytes = (wcslen(step.text) + 1) * sizeof(wchar_t);
+            HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+            memcpy(GlobalLock(data), step.text, bytes);
+            GlobalUnlock(data);
+            ASSERT_TRUE(OpenClipboard(window.hwnd()));
+            EmptyClipboard();
+            SetClipboardData(CF_UNICODETEXT, data);
+            CloseClipboard();
+            SendMessageW(control, WM_PASTE, 0, 0);
+            break;
+        }
+        case Op::Pick: { // by keyboard on the closed list: Home, then Down to the item
+            const auto items = listItems(*fieldByName(step.control));
+            const std::string wanted = narrow(step.text);
+            SendMessageW(control, WM_KEYDOWN, VK_HOME, 0);
+            for (std::size_t i = 0; i < items.size() && items[i] != wanted; ++i)
+                SendMessageW(control, WM_KEYDOWN, VK_DOWN, 0);
+            break;
+        }
+        case Op::Click: {
+            wchar_t className[32] = {};
+            GetClassNameW(control, className, 32);
+            if (std::wstring_view(className) == L"Button") {
+                SendMessageW(control, BM_CLICK, 0, 0);
+            } else {
+                SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+                SendMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+            }
+            break;
+        }
+        }
+        pump();
+    }
+
+    // What a field's control shows: its text, its pick, or its state.
+    std::string shown(Field field) const {
+        HWND control = item(std::string(fieldName(field)).c_str());
+        if (fieldKind(field) == FieldKind::CheckBox)
+            return SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "1" : "0";
+        return narrow(windowText(control));
+    }
+
+    Recorder launcher;
+    ScoreSheet sheet;
+    MainWindow window;
+};
+
+TEST_F(Window, Scenarios) {
+    const Scenario scenarios[] = {
+        {"the road of one event: age 42, then a full-time bachelor's degree",
+         {{Op::Replace, "年龄", L"42"}, {Op::Pick, "选择学历", L"全日制本科"}},
+         {{Field::年龄, "42"},
+          {Field::选择学历, "全日制本科"},
+          {Field::学历得分, "90"},
+          {Field::年龄得分, "0"},
+          {Field::个人得分, "0"},
+          {Field::合计得分, "90"},
+          {Field::评分结果, "差一点，考证入户"}}},
+        {"months of the five insurances, then through the company",
+         {{Op::Replace, "养老月数", L"35"},
+          {Op::Replace, "医疗月数", L"35"},
+          {Op::Replace, "工伤月数", L"11"},
+          {Op::Replace, "生育险月数", L"12"},
+          {Op::Replace, "失业月数", L"24"},
+          {Op::Click, "公司申办"}},
+         {{Field::养老得分, "6"},
+          {Field::医疗得分, "2"},
+          {Field::工伤得分, "0"},
+          {Field::生育险得分, "1"},
+          {Field::失业得分, "2"},
+          {Field::公司申办, "1"},
+          {Field::社保得分, "21"}}},
+        {"an identity-card number interpreted",
+         {{Op::Type, "ID", L"44030119900101123"},
+          {Op::Type, "ID", L"x"}, // refused: only the capital X
+          {Op::Type, "ID", L"X"},
+          {Op::Type, "ID", L"\b4"},
+          {Op::Click, "身份证解读"}},
+         {{Field::ID, "440301199001011234"},
+          {Field::出生日期, "1990年01月01日"},
+          {Field::性别, "男"},
+          {Field::年龄, "34"}}},
+        {"key filters, an input method, pasting",
+         {{Op::Replace, "年龄", L"1a2-.3 X"},
+          {Op::Ime, "养老月数", L"岁1"},    // a Chinese character refused, the digit taken
+          {Op::Type, "失业月数", L"\b\b7"}, // emptied, refilled, the caret after the 0
+          {Op::Type, "统一月数", L"x岁"},   // the unify boxes take everything
+          {Op::Paste, "医疗月数", L"12a"}}, // pasting is not typing
+         {{Field::年龄, "123"},
+          {Field::养老月数, "01"},
+          {Field::失业月数, "07"},
+          {Field::统一月数, "0x岁"},
+          {Field::医疗月数, "12a"}}},
+        {"the reset keeps the interpreted ID",
+         {{Op::Type, "ID", L"440301199102023345"},
+          {Op::Click, "身份证解读"},
+          {Op::Pick, "房产状况", L"居住证"},
+          {Op::Replace, "居住时长", L"400"},
+          {Op::Replace, "统一年数", L"3"},
+          {Op::Click, "统一年"},
+          {Op::Click, "公司申办"},
+          {Op::Click, "重置"}},
+         {{Field::ID, ""},
+          {Field::年龄, "18"},
+          {Field::选择学历, "高中或以下学历"},
+          {Field::房产状况, "无房产"},
+          {Field::生育状况, "未育"},
+          {Field::居住时长, "0"},
+          {Field::养老月数, "0"},
+          {Field::统一年数, "0"},
+          {Field::公司申办, "0"},
+          {Field::社保得分, "0"},
+          {Field::评分结果, "综合计算中…"},
+          {Field::出生日期, "1991年02月02日"},
+          {Field::性别, "女"}}},
+        {"links: the verdict leads only with a result",
+         {{Op::Click, "评分结果"},
+          {Op::Click, "在线咨询"},
+          {Op::Click, "logo"},
+          {Op::Click, "Vastrel"},
+          {Op::Pick, "选择学历", L"全日制本科有学位"},
+          {Op::Click, "评分结果"},
+          {Op::Click, "Label28"}},
+         {{Field::评分结果, "积分通过，马上入户"}},
+         {{kConsult, 1}, {kSite, 0}, {kSite, 0}, {kConsult, 1}}},
+    };
+    for (const Scenario& scenario : scenarios) {
+        SCOPED_TRACE(scenario.name);
+        sheet.click(Command::统一月); // any state: the reset below restores the standard one
+        resetInputs(sheet);
+        launcher.launches.clear();
+        for (const Step& step : scenario.steps)
+            run(step);
+        for (auto [field, text] : scenario.expected) {
+            EXPECT_EQ(shown(field), text) << fieldName(field);
+        }
+        for (int i = 0; i < kFieldCount; ++i) {
+            const Field field = Field(i);
+            if (fieldKind(field) == FieldKind::CheckBox)
+                EXPECT_EQ(shown(field), sheet.isChecked() ? "1" : "0");
+            else
+                EXPECT_EQ(shown(field), sheet.text(field)) << fieldName(field);
+        }
+        EXPECT_EQ(launcher.launches, scenario.launches);
+    }
+}
+
+TEST_F(Window, ResidenceBoxEnabledByTheSheet) {
+    EXPECT_FALSE(IsWindowEnabled(item("居住时长")));
+    run({Op::Pick, "房产状况", L"居住证"});
+    EXPECT_TRUE(IsWindowEnabled(item("居住时长")));
+    run({Op::Click, "重置"});
+    EXPECT_FALSE(IsWindowEnabled(item("居住时长")));
+}
+
+TEST_F(Window, EditsDoNotEchoAndTheCaretStays) {
+    run({Op::Replace, "养老月数", L"1025"});
+    HWND box = item("养老月数");
+    SendMessageW(box, EM_SETSEL, 2, 2);
+    int writes = 0;
+    const auto id = sheet.subscribe([&](Field f) { writes += f == Field::养老月数; });
+    typeChars(box, L"9");
+    sheet.unsubscribe(id);
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(shown(Field::养老月数), "10925");
+    DWORD start = 0, end = 0;
+    SendMessageW(box, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    EXPECT_EQ(start, 3u);
+}
+
+TEST_F(Window, StartingStateAndGeometry) {
+    wchar_t title[32] = {};
+    GetWindowTextW(window.hwnd(), title, 32);
+    EXPECT_EQ(std::wstring_view(title), L"Pelmora");
+    EXPECT_EQ(FindWindowW(kMainWindowClass, L"Pelmora"), window.hwnd());
+    RECT client{};
+    GetClientRect(window.hwnd(), &client);
+    EXPECT_EQ(client.right, 359);
+    EXPECT_EQ(client.bottom, 685);
+    EXPECT_FALSE(GetWindowLongW(window.hwnd(), GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX));
+
+    // Twips of the form, from the window's or the frame's corner, over 15.
+    struct Box {
+        const char* name;
+        int left, top, width, height;
+    };
+    const Box boxes[] = {
+        {"选择学历", 1080 / 15, 1440 / 15, 241, 20},
+        {"年龄", (120 + 840) / 15, (1800 + 1320) / 15, 40, 18},
+        {"合计得分", (120 + 1320) / 15, (7320 + 360) / 15, 33, 20},
+        {"Label23", (120 + 2880 + 120) / 15, (4560 + 1320 + 360) / 15, 120, 28},
+        {"Picture1", (120 + 2880 + 120) / 15, (7320 + 240 + 240) / 15, 129, 129},
+    };
+    for (const Box& b : boxes) {
+        RECT r{};
+        GetWindowRect(item(b.name), &r);
+        MapWindowPoints(HWND_DESKTOP, window.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, b.left) << b.name;
+        EXPECT_EQ(r.top, b.top) << b.name;
+        EXPECT_EQ(r.right - r.left, b.width) << b.name;
+        EXPECT_EQ(r.bottom - r.top, b.height) << b.name;
+    }
+    EXPECT_EQ(shown(Field::年龄得分), "5");
+    EXPECT_EQ(shown(Field::评分结果), "综合计算中…");
+    EXPECT_EQ(SendMessageW(item("选择学历"), CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(SendMessageW(item("选择学历"), CB_GETCOUNT, 0, 0), 7);
+    EXPECT_EQ(narrow(windowText(item("ver"))), "Pelmora 0.1.3");
+}
+
+TEST_F(Window, FontShowsEveryCharacter) {
+    HDC dc = GetDC(window.hwnd());
+    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(item("Label20"), WM_GETFONT, 0, 0)));
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    EXPECT_EQ(std::wstring_view(face), songFace()); // not substituted by another face
+    const std::wstring text =
+        widen("身份证号码年龄社保得分积分通过，马上入户综合计算中…0123456789");
+    std::vector<WORD> glyphs(text.size());
+    GetGlyphIndicesW(dc, text.c_str(), int(text.size()), glyphs.data(),
+                     GGI_MARK_NONEXISTING_GLYPHS);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        EXPECT_NE(glyphs[i], 0xffff) << "no glyph for U+" << std::hex << int(text[i]);
+    SelectObject(dc, old);
+    ReleaseDC(window.hwnd(), dc);
+}
+
+TEST_F(Window, TabOrderFollowsTheForm) {
+    SetForegroundWindow(window.hwnd());
+    SetFocus(item("选择学历"));
+    const std::vector<std::string> expected{
+        "选择学历",   "工伤月数", "医疗月数", "养老月数", "生育险月数", "失业月数", "统一月数",
+        "统一月",     "统一年数", "统一年",   "年龄",     "生育状况",   "房产状况", "ID",
+        "身份证解读", "公司申办", "在线咨询", "重置",     "评分结果",   "选择学历"};
+    auto nameOf = [](HWND control) {
+        for (const form::Control& c : form::controls()) {
+            if (controlId(c) == GetDlgCtrlID(control))
+                return std::string(c.name);
+        }
+        return std::string("?");
+    };
+    std::vector<std::string> visited{nameOf(GetFocus())};
+    for (std::size_t i = 1; i < expected.size(); ++i) {
+        MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+        ASSERT_TRUE(window.translate(tab));
+        visited.push_back(nameOf(GetFocus()));
+    }
+    EXPECT_EQ(visited, expected);
+
+    // Shift+Tab goes back; each caption label stands just before the box it names.
+    EXPECT_EQ(GetNextWindow(item("年龄"), GW_HWNDPREV), item("Label13"));
+    EXPECT_EQ(GetNextWindow(item("ID"), GW_HWNDPREV), item("Label20"));
+}
+
+TEST_F(Window, QrCodeWindowOpenedTwiceIsOneWindow) {
+    run({Op::Click, "Picture1"});
+    QrCodeWindow* qr = window.qrCodeWindow();
+    ASSERT_TRUE(qr);
+    run({Op::Click, "Picture1"});
+    EXPECT_EQ(window.qrCodeWindow(), qr);
+    int found = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM count) {
+            wchar_t name[32] = {};
+            GetClassNameW(w, name, 32);
+            *reinterpret_cast<int*>(count) += std::wstring_view(name) == kQrCodeWindowClass;
+            return TRUE;
+        },
+        LPARAM(&found));
+    EXPECT_EQ(found, 1);
+    EXPECT_TRUE(IsWindowVisible(qr->hwnd()));
+    EXPECT_EQ(GetWindow(qr->hwnd(), GW_OWNER), nullptr);
+    wchar_t title[32] = {};
+    GetWindowTextW(qr->hwnd(), title, 32);
+    EXPECT_EQ(std::wstring_view(title), L"二维码");
+    RECT image{};
+    GetWindowRect(GetDlgItem(qr->hwnd(), kImage1Id), &image);
+    MapWindowPoints(HWND_DESKTOP, qr->hwnd(), reinterpret_cast<POINT*>(&image), 2);
+    EXPECT_EQ(image.left, 8);
+    EXPECT_EQ(image.top, 8);
+    EXPECT_EQ(image.right - image.left, 258);
+    EXPECT_EQ(image.bottom - image.top, 258);
+
+    // The program ends only once no window is open: the main window closed first.
+    int lastClosed = 0;
+    window.setLastWindowClosed([&] { ++lastClosed; });
+    SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(lastClosed, 0);
+    SendMessageW(qr->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(lastClosed, 1);
+    run({Op::Click, "Picture1"}); // comes back
+    EXPECT_TRUE(IsWindowVisible(qr->hwnd()));
+}
+
+TEST(Launcher, FailedStartShowsTheAddressToCopy) {
+    ProcessLauncher launcher;
+    launcher.launch(u"pelmora-no-such-program.exe https://a.example/", 1);
+    ASSERT_TRUE(launcher.failureWindow());
+    EXPECT_EQ(windowText(GetDlgItem(launcher.failureWindow(), ProcessLauncher::kAddressId)),
+              L"pelmora-no-such-program.exe https://a.example/");
+    HWND first = launcher.failureWindow();
+    launcher.launch(u"pelmora-no-such-program.exe https://b.example/", 0);
+    EXPECT_EQ(launcher.failureWindow(), first); // reused
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    songFace();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
