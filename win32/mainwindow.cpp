@@ -281,6 +281,13 @@ void MainWindow::layout(UINT dpi) {
                    c.kind == Kind::List ? height * 8 : height, FALSE);
         if (c.kind == Kind::List)
             SendMessageW(made.window, CB_SETITEMHEIGHT, WPARAM(-1), std::max(height - 6, 1));
+        // A box keeps the scrolling it worked out for its old size and font: the same text
+        // set again is placed anew.
+        if (c.kind == Kind::TextBox) {
+            ++m_updating;
+            SetWindowTextW(made.window, windowText(made.window).c_str());
+            --m_updating;
+        }
     }
 
     RECT frame{0, 0, scaled(form::kClientWidth, dpi), scaled(form::kClientHeight, dpi)};
