@@ -186,7 +186,9 @@ void MainWindow::build() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const form::Control* c : zOrder()) {
         const std::optional<Field> field = fieldByName(c->name);
-        const std::wstring caption = widen(c->text); // empty for a field: the sheet fills it
+        // Empty for a field, which the sheet fills, and for a picture, whose text names its
+        // resource: nothing for a screen reader to read out.
+        const std::wstring caption = c->kind == Kind::Picture ? std::wstring() : widen(c->text);
         const wchar_t* className = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         DWORD exStyle = 0;
