@@ -5,6 +5,7 @@
 #include "resources.h"
 #include "text.h"
 #include "window/inputrules.h"
+#include "windowclass.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -91,11 +92,6 @@ std::vector<const form::Control*> zOrder() {
     return order;
 }
 
-HICON pelmoraIcon(int size) {
-    return static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), L"IDI_ICON1", IMAGE_ICON, size, size, 0));
-}
-
 } // namespace
 
 int controlId(std::string_view name) {
@@ -108,19 +104,7 @@ int controlId(std::string_view name) {
 
 MainWindow::MainWindow(ScoreSheet& sheet, outbound::Launcher& launcher)
     : m_sheet(sheet), m_launcher(launcher), m_fields(kFieldCount, nullptr) {
-    static const ATOM registered = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.lpfnWndProc = windowProc;
-        c.hInstance = GetModuleHandleW(nullptr);
-        c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        c.hbrBackground = GetSysColorBrush(COLOR_BTNFACE); // the dialog face
-        c.lpszClassName = kMainWindowClass;
-        c.hIcon = pelmoraIcon(GetSystemMetrics(SM_CXICON));
-        c.hIconSm = pelmoraIcon(GetSystemMetrics(SM_CXSMICON));
-        return RegisterClassExW(&c);
-    }();
-    (void)registered;
+    registerWindowClass(kMainWindowClass, windowProc, true);
 
     m_window =
         CreateWindowExW(kWindowExStyle, kMainWindowClass, L"Pelmora", kWindowStyle, CW_USEDEFAULT,
@@ -410,12 +394,7 @@ void MainWindow::checkLastWindowClosed() {
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = windowObject<MainWindow>(window, message, l);
     if (self && self->m_window == window)
         return self->handle(message, w, l);
     return DefWindowProcW(window, message, w, l);
