@@ -340,12 +340,19 @@ void MainWindow::command(const Made& made, int code) {
             }
             return;
         case Kind::List: {
-            // A pick: the list closed on an item, or the keys moved it while closed.
-            const bool dropped = SendMessageW(made.window, CB_GETDROPPEDSTATE, 0, 0);
-            const LRESULT picked = SendMessageW(made.window, CB_GETCURSEL, 0, 0);
+            // One pick, one write. On an open list the keys only move through the items:
+            // the pick is the item it closes on (SELENDOK, which comes whether or not it
+            // is the item shown before). On a closed list each key picks (SELCHANGE); the
+            // SELENDOK that follows it is the same pick.
             const auto items = listItems(*field);
-            if ((code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped)) && picked >= 0 &&
-                std::size_t(picked) < items.size())
+            const LRESULT picked = SendMessageW(made.window, CB_GETCURSEL, 0, 0);
+            const bool opened = m_openList == made.window;
+            if (code == CBN_DROPDOWN)
+                m_openList = made.window;
+            if (code == CBN_SELENDOK || code == CBN_SELENDCANCEL)
+                m_openList = nullptr;
+            const bool pick = opened ? code == CBN_SELENDOK : code == CBN_SELCHANGE;
+            if (pick && picked >= 0 && std::size_t(picked) < items.size())
                 m_sheet.setText(*field, items[std::size_t(picked)]);
             return;
         }
