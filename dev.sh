@@ -19,9 +19,12 @@ TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales zb
 PACKAGE_PACKAGES=(file dpkg-dev desktop-file-utils appstream
     xvfb xauth xdotool dbus at-spi2-core python3 python3-pyatspi)
 # The Windows program: the MinGW-w64 cross compiler, GoogleTest's sources to cross-build,
-# Wine to run the tests, NSIS for the installer, and the X server Wine's windows need.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 wine nsis xvfb xauth xdotool
-    imagemagick)
+# Wine to run the tests (with the X libraries its display driver loads for antialiased
+# text, input and screen size, which are only recommended), NSIS for the installer, and
+# the X server Wine's windows need.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 wine
+    libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 nsis
+    xvfb xauth xdotool imagemagick)
 
 # What the tools print goes to this log; the screen gets a line per step, a line every
 # 10 seconds while a step runs, and the end of the log when a step fails.

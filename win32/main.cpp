@@ -26,6 +26,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab and Escape in the launcher's failure window, as in a dialog.
+        if (HWND failure = launcher.failureWindow(); failure && IsDialogMessageW(failure, &message))
+            continue;
         if (!window.translate(message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);

@@ -5,6 +5,7 @@
 #include "resources.h"
 #include "text.h"
 #include "window/inputrules.h"
+#include "windowclass.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -91,11 +92,6 @@ std::vector<const form::Control*> zOrder() {
     return order;
 }
 
-HICON pelmoraIcon(int size) {
-    return static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), L"IDI_ICON1", IMAGE_ICON, size, size, 0));
-}
-
 } // namespace
 
 int controlId(std::string_view name) {
@@ -108,19 +104,7 @@ int controlId(std::string_view name) {
 
 MainWindow::MainWindow(ScoreSheet& sheet, outbound::Launcher& launcher)
     : m_sheet(sheet), m_launcher(launcher), m_fields(kFieldCount, nullptr) {
-    static const ATOM registered = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.lpfnWndProc = windowProc;
-        c.hInstance = GetModuleHandleW(nullptr);
-        c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        c.hbrBackground = GetSysColorBrush(COLOR_BTNFACE); // the dialog face
-        c.lpszClassName = kMainWindowClass;
-        c.hIcon = pelmoraIcon(GetSystemMetrics(SM_CXICON));
-        c.hIconSm = pelmoraIcon(GetSystemMetrics(SM_CXSMICON));
-        return RegisterClassExW(&c);
-    }();
-    (void)registered;
+    registerWindowClass(kMainWindowClass, windowProc, true);
 
     m_window =
         CreateWindowExW(kWindowExStyle, kMainWindowClass, L"Pelmora", kWindowStyle, CW_USEDEFAULT,
@@ -186,7 +170,9 @@ void MainWindow::build() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const form::Control* c : zOrder()) {
         const std::optional<Field> field = fieldByName(c->name);
-        const std::wstring caption = widen(c->text); // empty for a field: the sheet fills it
+        // Empty for a field, which the sheet fills, and for a picture, whose text names its
+        // resource: nothing for a screen reader to read out.
+        const std::wstring caption = c->kind == Kind::Picture ? std::wstring() : widen(c->text);
         const wchar_t* className = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         DWORD exStyle = 0;
@@ -281,6 +267,13 @@ void MainWindow::layout(UINT dpi) {
                    c.kind == Kind::List ? height * 8 : height, FALSE);
         if (c.kind == Kind::List)
             SendMessageW(made.window, CB_SETITEMHEIGHT, WPARAM(-1), std::max(height - 6, 1));
+        // A box keeps the scrolling it worked out for its old size and font: the same text
+        // set again is placed anew.
+        if (c.kind == Kind::TextBox) {
+            ++m_updating;
+            SetWindowTextW(made.window, windowText(made.window).c_str());
+            --m_updating;
+        }
     }
 
     RECT frame{0, 0, scaled(form::kClientWidth, dpi), scaled(form::kClientHeight, dpi)};
@@ -347,12 +340,19 @@ void MainWindow::command(const Made& made, int code) {
             }
             return;
         case Kind::List: {
-            // A pick: the list closed on an item, or the keys moved it while closed.
-            const bool dropped = SendMessageW(made.window, CB_GETDROPPEDSTATE, 0, 0);
-            const LRESULT picked = SendMessageW(made.window, CB_GETCURSEL, 0, 0);
+            // One pick, one write. On an open list the keys only move through the items:
+            // the pick is the item it closes on (SELENDOK, which comes whether or not it
+            // is the item shown before). On a closed list each key picks (SELCHANGE); the
+            // SELENDOK that follows it is the same pick.
             const auto items = listItems(*field);
-            if ((code == CBN_SELENDOK || (code == CBN_SELCHANGE && !dropped)) && picked >= 0 &&
-                std::size_t(picked) < items.size())
+            const LRESULT picked = SendMessageW(made.window, CB_GETCURSEL, 0, 0);
+            const bool opened = m_openList == made.window;
+            if (code == CBN_DROPDOWN)
+                m_openList = made.window;
+            if (code == CBN_SELENDOK || code == CBN_SELENDCANCEL)
+                m_openList = nullptr;
+            const bool pick = opened ? code == CBN_SELENDOK : code == CBN_SELCHANGE;
+            if (pick && picked >= 0 && std::size_t(picked) < items.size())
                 m_sheet.setText(*field, items[std::size_t(picked)]);
             return;
         }
@@ -401,12 +401,7 @@ void MainWindow::checkLastWindowClosed() {
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = windowObject<MainWindow>(window, message, l);
     if (self && self->m_window == window)
         return self->handle(message, w, l);
     return DefWindowProcW(window, message, w, l);

@@ -78,7 +78,8 @@ class MainWindow {
     std::vector<HBITMAP> m_pictures; // by row, null for other controls
     UINT m_dpi = 96;
     HWND m_lastFocus = nullptr;
-    int m_updating = 0; // > 0 while the window itself sets a control's text or pick
+    HWND m_openList = nullptr; // the drop-down list whose list is open
+    int m_updating = 0;        // > 0 while the window itself sets a control's text or pick
     ScoreSheet::SubscriptionId m_subscription = 0;
     std::unique_ptr<QrCodeWindow> m_qrCodeWindow;
     std::function<void()> m_lastClosed;

@@ -1,6 +1,7 @@
 #include "processlauncher.h"
 
 #include "resources.h"
+#include "windowclass.h"
 
 #include <string>
 
@@ -38,7 +39,7 @@ void ProcessLauncher::launch(std::u16string_view commandLine, int windowStyle) {
 }
 
 LRESULT CALLBACK ProcessLauncher::failureProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    auto* self = reinterpret_cast<ProcessLauncher*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = windowObject<ProcessLauncher>(window, message, l);
     switch (message) {
     case WM_COMMAND:
         if (LOWORD(w) == kCloseId || LOWORD(w) == IDCANCEL)
@@ -58,17 +59,7 @@ LRESULT CALLBACK ProcessLauncher::failureProc(HWND window, UINT message, WPARAM 
 void ProcessLauncher::showFailure(std::u16string_view address) {
     const std::wstring text(address.begin(), address.end());
     if (!m_failure) {
-        static const ATOM registered = [] {
-            WNDCLASSEXW c{};
-            c.cbSize = sizeof c;
-            c.lpfnWndProc = failureProc;
-            c.hInstance = GetModuleHandleW(nullptr);
-            c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-            c.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-            c.lpszClassName = kFailureClass;
-            return RegisterClassExW(&c);
-        }();
-        (void)registered;
+        registerWindowClass(kFailureClass, failureProc, false);
         const UINT dpi = m_owner ? GetDpiForWindow(m_owner) : GetDpiForSystem();
         auto px = [dpi](int pixels) { return MulDiv(pixels, int(dpi), 96); };
         RECT frame{0, 0, px(360), px(100)};
@@ -76,10 +67,9 @@ void ProcessLauncher::showFailure(std::u16string_view address) {
         m_failure =
             CreateWindowExW(0, kFailureClass, L"Pelmora", WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
                             CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                            m_owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+                            m_owner, nullptr, GetModuleHandleW(nullptr), this);
         if (!m_failure)
             return;
-        SetWindowLongPtrW(m_failure, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         if (!m_font)
             m_font = CreateFontW(-MulDiv(9, int(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, songFace().c_str());

@@ -2,6 +2,7 @@
 
 #include "controlids.h"
 #include "resources.h"
+#include "windowclass.h"
 
 #include <algorithm>
 
@@ -17,19 +18,7 @@ int scaled(int twips, UINT dpi) {
 } // namespace
 
 QrCodeWindow::QrCodeWindow(std::function<void()> hidden) : m_hidden(std::move(hidden)) {
-    static const ATOM registered = [] {
-        WNDCLASSEXW c{};
-        c.cbSize = sizeof c;
-        c.lpfnWndProc = windowProc;
-        c.hInstance = GetModuleHandleW(nullptr);
-        c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        c.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        c.lpszClassName = kQrCodeWindowClass;
-        c.hIcon = static_cast<HICON>(
-            LoadImageW(c.hInstance, L"IDI_ICON1", IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-        return RegisterClassExW(&c);
-    }();
-    (void)registered;
+    registerWindowClass(kQrCodeWindowClass, windowProc, true);
     m_picture = loadPicture(form::qrcode::kPicture);
     m_dpi = GetDpiForSystem();
     m_window =
@@ -85,12 +74,7 @@ void QrCodeWindow::open() {
 }
 
 LRESULT CALLBACK QrCodeWindow::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<QrCodeWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = windowObject<QrCodeWindow>(window, message, l);
     if (self) {
         switch (message) {
         case WM_CLOSE:

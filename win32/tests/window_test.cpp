@@ -246,7 +246,7 @@ TEST_F(Window, ResidenceBoxEnabledByTheSheet) {
     EXPECT_FALSE(IsWindowEnabled(item("居住时长")));
 }
 
-TEST_F(Window, EditsDoNotEchoAndTheCaretStays) {
+TEST_F(Window, EditsAndPicksDoNotEchoAndTheCaretStays) {
     run({Op::Replace, "养老月数", L"1025"});
     HWND box = item("养老月数");
     SendMessageW(box, EM_SETSEL, 2, 2);
@@ -259,6 +259,28 @@ TEST_F(Window, EditsDoNotEchoAndTheCaretStays) {
     DWORD start = 0, end = 0;
     SendMessageW(box, EM_GETSEL, WPARAM(&start), LPARAM(&end));
     EXPECT_EQ(start, 3u);
+
+    // One key on a closed list is one pick: one write of the list's field.
+    run({Op::Pick, "生育状况", L"未育"});
+    int picks = 0;
+    const auto listId = sheet.subscribe([&](Field f) { picks += f == Field::生育状况; });
+    SendMessageW(item("生育状况"), WM_KEYDOWN, VK_DOWN, 0);
+    sheet.unsubscribe(listId);
+    EXPECT_EQ(picks, 1);
+    EXPECT_EQ(sheet.text(Field::生育状况), "政策内生育");
+
+    // On the open list (F4), the keys move and Return picks: once, the item shown before too.
+    for (const auto& [keys, item] :
+         {std::pair{std::vector<WPARAM>{VK_F4, VK_DOWN, VK_DOWN, VK_RETURN}, "政策外生育"},
+          std::pair{std::vector<WPARAM>{VK_F4, VK_RETURN}, "政策外生育"}}) {
+        picks = 0;
+        const auto id2 = sheet.subscribe([&](Field f) { picks += f == Field::生育状况; });
+        for (WPARAM key : keys)
+            SendMessageW(this->item("生育状况"), WM_KEYDOWN, key, 0);
+        sheet.unsubscribe(id2);
+        EXPECT_EQ(picks, 1);
+        EXPECT_EQ(sheet.text(Field::生育状况), item);
+    }
 }
 
 TEST_F(Window, StartingStateAndGeometry) {
@@ -339,9 +361,14 @@ TEST_F(Window, TabOrderFollowsTheForm) {
     }
     EXPECT_EQ(visited, expected);
 
-    // Shift+Tab goes back; each caption label stands just before the box it names.
-    EXPECT_EQ(GetNextWindow(item("年龄"), GW_HWNDPREV), item("Label13"));
-    EXPECT_EQ(GetNextWindow(item("ID"), GW_HWNDPREV), item("Label20"));
+    // Each caption label stands just before what it names, so that it names it.
+    for (const form::Control& c : form::controls()) {
+        if (c.names.empty())
+            continue;
+        EXPECT_EQ(GetNextWindow(item(std::string(c.names).c_str()), GW_HWNDPREV),
+                  item(std::string(c.name).c_str()))
+            << c.name;
+    }
 }
 
 TEST_F(Window, QrCodeWindowOpenedTwiceIsOneWindow) {

@@ -13,7 +13,15 @@ if [ ! -f "$prefix/.pelmora-ready" ]; then
     (
         flock 9
         if [ ! -f "$prefix/.pelmora-ready" ]; then
-            wineboot -i >/dev/null 2>&1
+            echo "making the Wine prefix $prefix" >&2
+            wineboot -i >/dev/null 2>&1 &
+            boot=$!
+            for ((waited = 5; waited <= 300; waited += 5)); do
+                sleep 5
+                kill -0 "$boot" 2>/dev/null || break
+                echo "  still making the prefix (${waited} s)" >&2
+            done
+            wait "$boot" || true
             wineserver -w
             touch "$prefix/.pelmora-ready"
         fi
