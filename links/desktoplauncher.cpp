@@ -73,15 +73,17 @@ void DesktopLauncher::showFailure(const QString& address) {
         dialog->setModal(false);
         dialog->setFont(QFont(QStringLiteral("宋体"), 9)); // the bundled Song face, as elsewhere
 
-        auto* text =
-            new QLabel(QStringLiteral("无法打开浏览器。请复制下面的网址，在浏览器中打开："));
+        auto qt = [](std::u16string_view text) {
+            return QString::fromUtf16(text.data(), qsizetype(text.size()));
+        };
+        auto* text = new QLabel(qt(outbound::kLaunchFailureText));
         text->setTextFormat(Qt::PlainText);
         auto* box = new QLineEdit;
         box->setObjectName(QStringLiteral("address"));
         box->setReadOnly(true);
         box->setMinimumWidth(320);
         text->setBuddy(box);
-        auto* close = new QPushButton(QStringLiteral("关闭"));
+        auto* close = new QPushButton(qt(outbound::kLaunchFailureClose));
         QObject::connect(close, &QPushButton::clicked, dialog, &QDialog::close);
 
         auto* buttons = new QHBoxLayout;

@@ -38,6 +38,11 @@ struct Link {
 // passes verdictOpensConsultation(); other controls lead nowhere.
 std::optional<Link> linkOf(std::string_view control, std::string_view verdictCaption = {});
 
+// What a launcher that cannot start the browser shows beside the address, and its button.
+inline constexpr std::u16string_view kLaunchFailureText =
+    u"无法打开浏览器。请复制下面的网址，在浏览器中打开：";
+inline constexpr std::u16string_view kLaunchFailureClose = u"关闭";
+
 // Starts a program from a command line (UTF-16). The caller relies only on the launch being
 // started: nothing comes back, and a launcher deals with its own failures.
 class Launcher {

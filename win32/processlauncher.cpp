@@ -12,6 +12,10 @@ namespace {
 constexpr wchar_t kFailureClass[] = L"PelmoraLaunchFailure";
 constexpr int kCloseId = 101;
 
+std::wstring wide(std::u16string_view text) {
+    return {text.begin(), text.end()};
+}
+
 } // namespace
 
 ProcessLauncher::~ProcessLauncher() {
@@ -75,16 +79,17 @@ void ProcessLauncher::showFailure(std::u16string_view address) {
                                  DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, songFace().c_str());
         HINSTANCE instance = GetModuleHandleW(nullptr);
         HWND controls[] = {
-            CreateWindowExW(0, L"STATIC", L"无法打开浏览器。请复制下面的网址，在浏览器中打开：",
+            CreateWindowExW(0, L"STATIC", wide(outbound::kLaunchFailureText).c_str(),
                             WS_CHILD | WS_VISIBLE | SS_NOPREFIX, px(10), px(10), px(340), px(20),
                             m_failure, nullptr, instance, nullptr),
             CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
                             px(10), px(34), px(340), px(22), m_failure,
                             reinterpret_cast<HMENU>(INT_PTR(kAddressId)), instance, nullptr),
-            CreateWindowExW(0, L"BUTTON", L"关闭", WS_CHILD | WS_VISIBLE | WS_TABSTOP, px(270),
-                            px(66), px(80), px(24), m_failure,
-                            reinterpret_cast<HMENU>(INT_PTR(kCloseId)), instance, nullptr)};
+            CreateWindowExW(0, L"BUTTON", wide(outbound::kLaunchFailureClose).c_str(),
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP, px(270), px(66), px(80), px(24),
+                            m_failure, reinterpret_cast<HMENU>(INT_PTR(kCloseId)), instance,
+                            nullptr)};
         for (HWND control : controls)
             SendMessageW(control, WM_SETFONT, WPARAM(m_font), FALSE);
     }
