@@ -62,8 +62,8 @@ as_root() {
 }
 
 install_missing() {
-    local missing=()
-    for package in "$@"; do
+    local missing=() package
+    for package in $(printf '%s\n' "$@" | sort -u); do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
             missing+=("$package")
     done
