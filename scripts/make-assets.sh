@@ -65,7 +65,9 @@ faceIndex() { # FILE FAMILY
 
 # --- font ------------------------------------------------------------------------------------
 # Only the characters of the window's texts, so the resource stays small; the system's own
-# fonts still cover anything a user pastes.
+# fonts still cover anything a user pastes. chars.txt ends with the accented letters fontconfig
+# looks for before it counts a face as English: without them Qt sees no Latin face and loads
+# every size twice, for the digits and for the Chinese.
 tr -d '\n' <"$OUT/fonts/chars.txt" >"$TMP/chars"
 hb-subset --face-index="$(faceIndex "$SERIF" 'Noto Serif CJK SC')" \
     --text-file="$TMP/chars" --output-file="$OUT/fonts/PelmoraSong.otf" "$SERIF"
