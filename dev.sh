@@ -3,7 +3,8 @@
 #   ./dev.sh run    install what is missing, build (release) and open the window
 #   ./dev.sh test   install what is missing, build and pass every test: the core alone,
 #                   debug, the address/undefined sanitizer build, the .deb package checked
-#                   and driven from outside, and a bounded fuzzing run
+#                   and driven from outside, used with a screen reader, and a bounded
+#                   fuzzing run
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -16,6 +17,8 @@ TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales zb
 # metainfo; the outside test's X server, keystrokes and accessibility bus.
 PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils appstream
     xvfb xauth xdotool dbus at-spi2-core python3-pyatspi)
+# The screen-reader test: Orca and its speech server (which needs no audio device to log).
+SCREEN_READER_PACKAGES=(orca speech-dispatcher)
 
 log() { printf '\033[1m== %s\033[0m\n' "$*"; }
 
@@ -75,12 +78,15 @@ run)
     exec ./build/release/app/pelmora
     ;;
 test)
-    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+    install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" \
+        "${SCREEN_READER_PACKAGES[@]}"
     ensure_comma_locale
     build_and_test core # the scoring core alone: proves it needs nothing of Qt
     build_and_test debug
     build_and_test asan
     package_and_check
+    log "screen-reader test of the packaged program (Orca)"
+    /usr/bin/python3 tests/outside/orca_test.py build/package/extracted/usr/bin/pelmora
     log "fuzzing"
     fuzz/run.sh "${FUZZ_SECONDS:-60}"
     ;;

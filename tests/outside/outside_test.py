@@ -734,13 +734,13 @@ def missing_tools():
     return missing
 
 
-def relaunch_in_session(program):
-    """Runs this file again inside its own Xvfb and D-Bus session."""
+def relaunch_in_session(program, script=__file__, missing_tools=missing_tools):
+    """Runs the script (this file unless told) again inside its own Xvfb and D-Bus session."""
     missing = missing_tools()
     if missing:
         for what, package in missing:
             print(f"FAIL missing {what}: install the Debian package {package}")
-        print("apt-get install xvfb xauth xdotool dbus at-spi2-core python3-pyatspi")
+        print("apt-get install " + " ".join(sorted({package for _, package in missing})))
         return 2
     env = dict(os.environ, **{SESSION_FLAG: "1"})
     for attempt in (1, 2):
@@ -749,7 +749,7 @@ def relaunch_in_session(program):
         # -noreset: Xvfb otherwise resets when its last client leaves (the bus launcher
         # or a probe), and a program connecting at that moment finds no display.
         command = ["xvfb-run", "-a", "-n", first, "-s", "-screen 0 1280x1024x24 -noreset",
-                   "dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__), program]
+                   "dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(script), program]
         session = subprocess.Popen(command, env=env, start_new_session=True)
         try:
             code = session.wait(timeout=WHOLE_RUN_LIMIT)
