@@ -140,24 +140,56 @@ def judge(report, steps, lines, end):
                         else f"expected {expected!r} in this order, heard {said!r}")
 
 
-def wait_for_orca(pyatspi, orca, timeout):
-    """Orca is ready once it is on the accessibility bus: it then listens for events."""
-    desktop = pyatspi.Registry.getDesktop(0)
+# Orca listens for these among others; once they are registered it hears the window.
+LISTENED = {"Window:Activate:", "Focus::", "Object:StateChanged:Showing"}
 
-    def look():
-        if orca.poll() is not None:
-            return "exited"
-        return any(app is not None and app.name == "orca"
-                   for app in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)))
-    return outside.poll(look, lambda found: found, timeout) is True
+
+def registered_events():
+    """The event names registered with the AT-SPI registry, by any client."""
+    from gi.repository import Gio, GLib
+    session = Gio.bus_get_sync(Gio.BusType.SESSION)
+    address = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
+                                None, GLib.VariantType("(s)"), 0, -1, None).unpack()[0]
+    bus = Gio.DBusConnection.new_for_address_sync(
+        address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
+        | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+    try:
+        reply = bus.call_sync("org.a11y.atspi.Registry", "/org/a11y/atspi/registry",
+                              "org.a11y.atspi.Registry", "GetRegisteredEvents", None, None, 0,
+                              -1, None)
+        return {event for _bus, event in reply.unpack()[0]}
+    finally:
+        bus.close_sync(None)
+
+
+def wait_for_orca(orca, timeout):
+    """Orca is ready once it has registered its event listeners with the AT-SPI registry."""
+    started = heartbeat = time.monotonic()
+    while time.monotonic() - started < timeout and orca.poll() is None:
+        try:
+            if LISTENED <= registered_events():
+                print(f"Orca is listening after {time.monotonic() - started:.1f} s", flush=True)
+                return True
+        except Exception:  # the registry is still starting
+            pass
+        if time.monotonic() - heartbeat > 5:
+            print("waiting for Orca", flush=True)
+            heartbeat = time.monotonic()
+        time.sleep(0.2)
+    return False
 
 
 def stop(process, how=signal.SIGTERM, timeout=outside.TIMEOUT):
+    """Stops a child, saying so while it takes its time; kills it after timeout seconds."""
     if process.poll() is None:
         process.send_signal(how)
-        try:
-            process.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
+        deadline = time.monotonic() + timeout
+        while process.poll() is None and time.monotonic() < deadline:
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                print(f"waiting for {os.path.basename(str(process.args[0]))} to end", flush=True)
+        if process.poll() is None:
             process.kill()
             process.wait()
 
@@ -186,8 +218,8 @@ def run_checks(program):
                                  f"--debug-file={log_path}"], env=env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         children.append(orca)
-        if not wait_for_orca(pyatspi, orca, timeout=30):
-            report.line(False, "start", "Orca did not reach the accessibility bus")
+        if not wait_for_orca(orca, timeout=30):
+            report.line(False, "start", "Orca did not register its event listeners")
             return outside.finish(report, program_log, started)
         print("starting the program", flush=True)
         with open(program_log, "w") as out:
