@@ -618,6 +618,8 @@ void MainWindowTest::announcements() {
         {[this] { replaceText(control<QLineEdit>("统一月数"), "3a"); }, {}},
         {[&] { click("重置"); }, {"合计得分 5，综合计算中…"}},
         {[&] { click("重置"); }, {}},
+        {[this] { replaceText(control<QLineEdit>("统一年数"), "2"); }, {}},
+        {[&] { click("统一年"); }, {"社保得分 14，合计得分 19，差一点，考证入户"}},
     };
     for (const auto& [action, said] : steps) {
         heard.clear();
