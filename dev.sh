@@ -3,8 +3,8 @@
 #   ./dev.sh run    install what is missing, build (release) and open the window
 #   ./dev.sh test   install what is missing, build and pass every test: the core alone,
 #                   debug, the address/undefined sanitizer build, the .deb package checked
-#                   and driven from outside, the Windows program cross-built and tested
-#                   under Wine, and a bounded fuzzing run
+#                   and driven from outside, used with a screen reader, the Windows program
+#                   cross-built and tested under Wine, and a bounded fuzzing run
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -25,6 +25,8 @@ PACKAGE_PACKAGES=(file dpkg-dev desktop-file-utils appstream
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 wine
     libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 nsis
     xvfb xauth xdotool imagemagick)
+# The screen-reader test: Orca and its speech server (which needs no audio device to log).
+SCREEN_READER_PACKAGES=(orca speech-dispatcher)
 
 # What the tools print goes to this log; the screen gets a line per step, a line every
 # 10 seconds while a step runs, and the end of the log when a step fails.
@@ -147,12 +149,14 @@ run)
     ;;
 test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" \
-        "${WINDOWS_PACKAGES[@]}"
+        "${SCREEN_READER_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
     ensure_comma_locale
     build_and_test core # the scoring core alone: proves it needs nothing of Qt
     build_and_test debug
     build_and_test asan
     package_and_check
+    log "screen-reader test of the packaged program (Orca)"
+    /usr/bin/python3 tests/outside/orca_test.py build/package/extracted/usr/bin/pelmora
     windows_build_and_test
     log "fuzzing"
     build fuzz sheet_fuzzer

@@ -53,9 +53,16 @@ struct Control {
     Font font;
     unsigned look;
     int tab; // place in the tab order; only inputs and buttons take focus
-    // For a caption label: the input or value it names (its buddy), which assistive
-    // technology then reads as labelled by it.
+    // For a caption label: the input or value it is the caption of.
     std::string_view names = {};
+    // For a label: the control whose accessible description it is (a unit, a note).
+    std::string_view describes = {};
+    // For an input or a command: the fields (space-separated, in the order spoken) that a
+    // screen reader hears after the user acts on it, when they changed, before the total
+    // and the verdict, which it hears for every control.
+    std::string_view heard = {};
+    // For a picture or a link: what it is and what a click does, for assistive technology.
+    std::string_view says = {};
 };
 
 // Every control, containers before what they hold.

@@ -1,28 +1,29 @@
 #include "mainwindow.h"
 
+#include "accessible.h"
 #include "clickablelabel.h"
 #include "form.h"
+#include "frame.h"
 #include "inputrules.h"
 #include "keyfilter.h"
 #include "scoring/scoresheet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyleFactory>
-#include <qdrawutil.h>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -55,39 +56,6 @@ Qt::Alignment horizontalAlignment(unsigned look) {
         return Qt::AlignRight;
     return Qt::AlignLeft;
 }
-
-// A frame as the form draws it: the caption sits in the top border, which runs through the
-// middle of the caption's glyphs, and the children keep their places from the outer
-// top-left corner.
-class Frame final : public QGroupBox {
-  public:
-    using QGroupBox::QGroupBox;
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const QFontMetrics metrics(font());
-        // Measured on an ideograph, so that a frame without a caption has its border at
-        // the same height as one with.
-        const QRect ink = metrics.tightBoundingRect(QStringLiteral("个"));
-        const int border = ink.height() / 2;
-
-        // An etched line, drawn here: the styles' group-box frame leaves room for a caption
-        // above it.
-        qDrawShadeRect(&painter, rect().adjusted(0, border, 0, 0), palette(), true);
-
-        if (title().isEmpty())
-            return;
-        constexpr int kIndent = 6, kGap = 2;
-        const int baseline = -ink.top();
-        const QRect caption(kIndent, 0, metrics.horizontalAdvance(title()) + 2 * kGap,
-                            baseline + metrics.descent());
-        painter.fillRect(caption, palette().window());
-        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                       QPalette::WindowText));
-        painter.drawText(QPoint(caption.left() + kGap, baseline), title());
-    }
-};
 
 // The lists of the form are narrow ("政策内生育" in 83 pixels): their text gets the two
 // pixels of margin either side that the styles keep for an editable list's frame.
@@ -175,6 +143,8 @@ MainWindow::MainWindow(ScoreSheet& sheet, QWidget* parent)
     const QRect client = pixels(0, 0, form::kClientWidth, form::kClientHeight);
     setFixedSize(client.size());
 
+    installAccessibleFactory();
+    m_announcer = new Announcer(this);
     build();
     m_subscription = m_sheet.subscribe([this](Field field) { refresh(field); });
 }
@@ -219,17 +189,35 @@ void MainWindow::build() {
         byName.emplace(c.name, widget);
 
         if (std::optional<Field> field = fieldByName(c.name))
-            bind(*field, widget);
+            bind(*field, widget, heardAfter(c));
         else if (c.kind == Kind::Button)
-            bindButton(c.name, widget);
+            bindButton(c.name, widget, heardAfter(c));
+        if (!c.says.empty()) {
+            // A picture has no words of its own to be named by.
+            if (c.kind == Kind::Picture)
+                widget->setAccessibleName(qt(c.says));
+            else
+                widget->setAccessibleDescription(qt(c.says));
+        }
 
         if (widget->focusPolicy() & Qt::TabFocus)
             focusable.emplace_back(c.tab, widget);
     }
 
+    // A caption names its input for assistive technology only where the caption alone
+    // tells the input apart: a list or a value is known by what it holds, and a box with a
+    // unit label by its own name and the unit ("生育险月数 … 个月", not "生育" twice).
+    std::set<std::string_view> described;
     for (const form::Control& c : form::controls()) {
-        if (!c.names.empty())
-            static_cast<QLabel*>(byName.at(c.name))->setBuddy(byName.at(c.names));
+        if (!c.describes.empty()) {
+            byName.at(c.describes)->setAccessibleDescription(qt(c.text));
+            described.insert(c.describes);
+        }
+    }
+    for (const form::Control& c : form::controls()) {
+        QWidget* input = c.names.empty() ? nullptr : byName.at(c.names);
+        if (qobject_cast<QLineEdit*>(input) && !described.contains(c.names))
+            static_cast<QLabel*>(byName.at(c.name))->setBuddy(input);
     }
 
     std::ranges::sort(focusable, {}, &std::pair<int, QWidget*>::first);
@@ -242,7 +230,7 @@ void MainWindow::build() {
 // Shows the field's text and writes the user's edits of it into the sheet. Text boxes are
 // known to assistive technology by their control name; the other fields' names are
 // their descriptions, so that a value is read out with what it is ("90, 学历得分").
-void MainWindow::bind(Field field, QWidget* widget) {
+void MainWindow::bind(Field field, QWidget* widget, std::vector<Field> heard) {
     m_fields[index(field)] = widget;
     const QString name = widget->objectName();
 
@@ -251,39 +239,83 @@ void MainWindow::bind(Field field, QWidget* widget) {
         if (isFilteredBox(field))
             edit->installEventFilter(new KeyFilter(field, edit));
         // textChanged, not textEdited: an assistive technology sets the text without keys.
-        connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
+        connect(edit, &QLineEdit::textChanged, this, [this, field, heard](const QString& text) {
             const QByteArray utf8 = text.toUtf8();
-            m_sheet.setText(field, std::string_view(utf8.constData(), utf8.size()));
+            act(heard,
+                [&] { m_sheet.setText(field, std::string_view(utf8.constData(), utf8.size())); });
         });
     } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
         list->setAccessibleDescription(name);
         for (std::string_view item : listItems(field))
             list->addItem(qt(item));
         // activated, not currentIndexChanged: picking the item already shown is a pick too.
-        connect(list, &QComboBox::activated, this, [this, field, list](int index) {
+        connect(list, &QComboBox::activated, this, [this, field, list, heard](int index) {
             const QByteArray utf8 = list->itemText(index).toUtf8();
-            m_sheet.setText(field, std::string_view(utf8.constData(), utf8.size()));
+            act(heard,
+                [&] { m_sheet.setText(field, std::string_view(utf8.constData(), utf8.size())); });
         });
     } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
-        connect(box, &QCheckBox::toggled, this, [this](bool on) { m_sheet.setChecked(on); });
+        connect(box, &QCheckBox::toggled, this,
+                [this, heard](bool on) { act(heard, [&] { m_sheet.setChecked(on); }); });
     } else {
         widget->setAccessibleDescription(name); // score labels, 性别, 出生日期, the verdict
     }
     refresh(field);
 }
 
-void MainWindow::bindButton(std::string_view name, QWidget* widget) {
+void MainWindow::bindButton(std::string_view name, QWidget* widget, std::vector<Field> heard) {
     auto* button = static_cast<QPushButton*>(widget);
     if (name == "重置") {
-        connect(button, &QPushButton::clicked, this, [this] { resetInputs(m_sheet); });
+        connect(button, &QPushButton::clicked, this,
+                [this, heard] { act(heard, [this] { resetInputs(m_sheet); }); });
         return;
     }
     for (Command command : {Command::统一月, Command::统一年, Command::身份证解读}) {
         if (name == commandName(command)) {
             connect(button, &QPushButton::clicked, this,
-                    [this, command] { m_sheet.click(command); });
+                    [this, command, heard] { act(heard, [&] { m_sheet.click(command); }); });
         }
     }
+}
+
+// The fields a screen reader hears of after the user acts on the control: its own, then
+// the total and the verdict.
+std::vector<Field> MainWindow::heardAfter(const form::Control& c) {
+    std::vector<Field> heard;
+    std::string_view rest = c.heard;
+    while (!rest.empty()) {
+        const std::size_t space = rest.find(' ');
+        heard.push_back(fieldByName(rest.substr(0, space)).value());
+        rest = space == std::string_view::npos ? std::string_view{} : rest.substr(space + 1);
+    }
+    for (Field always : {Field::合计得分, Field::评分结果}) {
+        if (std::ranges::find(heard, always) == heard.end())
+            heard.push_back(always);
+    }
+    return heard;
+}
+
+// Runs a user's action, then tells a screen reader, in one message, which of the heard
+// fields it changed: what a sighted user sees change. Nothing changed, nothing is said.
+void MainWindow::act(const std::vector<Field>& heard, const std::function<void()>& action) {
+    std::vector<std::string> before;
+    before.reserve(heard.size());
+    for (Field field : heard)
+        before.push_back(m_sheet.text(field));
+    action();
+    QStringList changed;
+    for (std::size_t i = 0; i < heard.size(); ++i) {
+        const std::string& now = m_sheet.text(heard[i]);
+        if (now == before[i])
+            continue;
+        const QString value = QString::fromStdString(now);
+        // A list's item and the verdict say what they are; a number needs its name.
+        const FieldKind kind = fieldKind(heard[i]);
+        changed << (kind == FieldKind::List || kind == FieldKind::Button
+                        ? value
+                        : qt(fieldName(heard[i])) + QLatin1Char(' ') + value);
+    }
+    m_announcer->say(changed.join(QStringLiteral("，")));
 }
 
 void MainWindow::refresh(Field field) {

@@ -5,6 +5,8 @@
 //   mainwindow.h  builds the widgets from the table and binds the sheet's fields to them
 //   keyfilter.h   the key filters of the number boxes, judged by inputrules.h
 //   fonts.h       the bundled Song-style font behind "宋体"
+//   frame.h       the frames, drawn as the form draws them
+//   accessible.h  what a screen reader hears: frame names and the results of each action
 //
 // The sheet is the one source of truth. A user's edit is written into the sheet, whose
 // rules run before the write returns; the window hears of every write through its
@@ -17,6 +19,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +28,10 @@ namespace pelmora {
 // Declared, not included: moc cannot read the Chinese names in the sheet's headers.
 class ScoreSheet;
 enum class Field : std::uint8_t;
+class Announcer;
+namespace form {
+struct Control;
+}
 
 class MainWindow final : public QWidget {
     Q_OBJECT
@@ -37,13 +44,16 @@ class MainWindow final : public QWidget {
 
   private:
     void build();
-    void bind(Field field, QWidget* widget);
-    void bindButton(std::string_view name, QWidget* widget);
+    void bind(Field field, QWidget* widget, std::vector<Field> heard);
+    void bindButton(std::string_view name, QWidget* widget, std::vector<Field> heard);
+    static std::vector<Field> heardAfter(const form::Control& c);
+    void act(const std::vector<Field>& heard, const std::function<void()>& action);
     void refresh(Field field);
 
     ScoreSheet& m_sheet;
     std::uint64_t m_subscription = 0;
-    std::vector<QWidget*> m_fields; // by Field
+    std::vector<QWidget*> m_fields;   // by Field
+    Announcer* m_announcer = nullptr; // tells a screen reader what an action changed
     bool m_iconSet = false;
 };
 

@@ -2,8 +2,10 @@
 # sheet, the key filters and the fonts.
 
 add_library(pelmora_window STATIC
+    accessible.cpp accessible.h
     clickablelabel.h
     fonts.cpp fonts.h
+    frame.cpp frame.h
     keyfilter.cpp keyfilter.h
     mainwindow.cpp mainwindow.h)
 target_include_directories(pelmora_window PUBLIC ${PROJECT_SOURCE_DIR})

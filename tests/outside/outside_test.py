@@ -51,11 +51,6 @@ BUTTONS = {"身份证解读": "身份证解读", "统一月": "统一（月）",
            "重置": "重置", "在线咨询": "在线咨询"}
 CHECK_BOX = ("公司申办", "通过公司申办")
 
-# Qt names a control whose own text is empty after the label that names it: these read as
-# the caption beside them until they hold a value.
-EMPTY_READS_AS = {"选择学历": "学历", "房产状况": "住房", "生育状况": "生育",
-                  "性别": "性别", "出生日期": "出生日期"}
-
 START = {**{s: "0" for s in SCORES}, "年龄得分": "5", "评分结果": "综合计算中…",
          "性别": "", "出生日期": "", "选择学历": "", "房产状况": "", "生育状况": "",
          **{b: "0" for b in BOXES}, "ID": "", "年龄": "18",
@@ -283,8 +278,7 @@ class Window:
         if node.getRoleName() == "text":
             text = node.queryText()
             return text.getText(0, text.characterCount)
-        name = node.name
-        return "" if EMPTY_READS_AS.get(key) == name else name
+        return node.name  # empty while it holds nothing: never the caption beside it
 
     def focused(self):
         for control, node in self.controls.items():
@@ -568,15 +562,15 @@ def matches(node, find):
         return role == "push button" and name == find[1]
     if kind == "check":
         return role == "check box" and name == find[1]
-    if kind == "caption":
-        return role == "label" and not desc and name == find[1]
+    if kind == "caption":  # a value label's description is its control name; a link's says more
+        return role == "label" and desc not in DESCRIBED and name == find[1]
     if kind == "frame":
         return role == "panel" and (find[1] is None or name == find[1])
     if kind == "image":
         return role == "image"
     if kind == "contact":  # the two contact numbers: captions the form leaves to us
         known = {f[1] for _, _, f, *_ in LAYOUT if f[0] == "caption"}
-        return role == "label" and not desc and name not in known
+        return role == "label" and desc not in DESCRIBED and name not in known
     return False
 
 
@@ -747,13 +741,13 @@ def missing_tools():
     return missing
 
 
-def relaunch_in_session(program):
-    """Runs this file again inside its own Xvfb and D-Bus session."""
+def relaunch_in_session(program, script=__file__, missing_tools=missing_tools):
+    """Runs the script (this file unless told) again inside its own Xvfb and D-Bus session."""
     missing = missing_tools()
     if missing:
         for what, package in missing:
             print(f"FAIL missing {what}: install the Debian package {package}")
-        print("apt-get install xvfb xauth xdotool dbus at-spi2-core python3-pyatspi")
+        print("apt-get install " + " ".join(sorted({package for _, package in missing})))
         return 2
     env = dict(os.environ, **{SESSION_FLAG: "1"})
     for attempt in (1, 2):
@@ -762,7 +756,7 @@ def relaunch_in_session(program):
         # -noreset: Xvfb otherwise resets when its last client leaves (the bus launcher
         # or a probe), and a program connecting at that moment finds no display.
         command = ["xvfb-run", "-a", "-n", first, "-s", "-screen 0 1280x1024x24 -noreset",
-                   "dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__), program]
+                   "dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(script), program]
         session = subprocess.Popen(command, env=env, start_new_session=True)
         try:
             code = session.wait(timeout=WHOLE_RUN_LIMIT)

@@ -2,7 +2,9 @@
 // pasting and an assistive technology do to the sheet, the reset, the tab order, and the
 // form's geometry and fonts. Expected values are the form's own numbers, not read back
 // from the window's table.
+#include "window/accessible.h"
 #include "window/fonts.h"
+#include "window/frame.h"
 #include "window/mainwindow.h"
 #ifndef Q_MOC_RUN // moc cannot read the Chinese names in the sheet's headers
 #include "scoring/scoresheet.h"
@@ -12,7 +14,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +22,9 @@
 #include <QStyleOptionComboBox>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
+#include <tuple>
 
 using namespace pelmora;
 
@@ -66,6 +69,7 @@ class MainWindowTest : public QObject {
     void residenceJoinsTabOrderWhenEnabled();
     void editWithoutKeys();
     void accessibility();
+    void announcements();
     void geometry_data();
     void geometry();
     void fonts_data();
@@ -200,8 +204,8 @@ void MainWindowTest::startingState() {
     // The pictures at their natural size (the banner is a pixel wider than its box).
     QCOMPARE(control<QLabel>("logo")->pixmap().size(), QSize(354, 78));
     QCOMPARE(control<QLabel>("Picture1")->pixmap().size(), QSize(129, 129));
-    QCOMPARE(control<QGroupBox>("Frame1")->title(), "试算结果");
-    QCOMPARE(control<QGroupBox>("Frame2")->title(), "");
+    QCOMPARE(control<Frame>("Frame1")->title(), "试算结果");
+    QCOMPARE(control<Frame>("Frame2")->title(), "");
 
     showActive();
     QCOMPARE(QApplication::focusWidget(), control<QWidget>("选择学历"));
@@ -554,14 +558,74 @@ void MainWindowTest::accessibility() {
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control<QWidget>(name));
         QCOMPARE(a->text(QAccessible::Description), QString(name));
     }
-    const QList<std::pair<QString, QString>> buddies{
-        {"Label1", "选择学历"},   {"Label20", "ID"},       {"Label13", "年龄"},
-        {"Label15", "房产状况"},  {"Label17", "居住时长"}, {"Label14", "生育状况"},
-        {"Label3", "养老月数"},   {"Label4", "医疗月数"},  {"Label2", "工伤月数"},
-        {"Label6", "生育险月数"}, {"Label5", "失业月数"},  {"Label22", "性别"},
-        {"Label21", "出生日期"}};
+    // (control, accessible name, description): what is empty stays empty, never a caption;
+    // a frame has its own title; a unit or a note describes its input.
+    const QList<std::tuple<QString, QString, QString>> texts{
+        {"房产状况", "", "房产状况"},
+        {"生育状况", "", "生育状况"},
+        {"性别", "", "性别"},
+        {"出生日期", "", "出生日期"},
+        {"个人", "个人", ""},
+        {"Frame1", "试算结果", ""},
+        {"扫一扫", "关注公众号", ""},
+        {"Frame2", "", ""},
+        {"工伤月数", "工伤月数", "个月"},
+        {"居住时长", "居住时长", "日"},
+        {"公司申办", "通过公司申办", "需连续在同一家公司交满一年的五险"},
+        {"logo", "Vastrel 标志：点击在浏览器中打开网站", ""},
+        {"Picture1", "公众号二维码：点击打开大图", ""},
+        {"Vastrel", "Vastrel", "网站链接：点击在浏览器中打开网站"}};
+    for (const auto& [name, accessibleName, description] : texts) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(control<QWidget>(name));
+        QCOMPARE(a->text(QAccessible::Name), accessibleName);
+        QCOMPARE(a->text(QAccessible::Description), description);
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(control<QWidget>("Frame2"))->role(),
+             QAccessible::Grouping);
+    // Only a caption that tells its box apart labels it.
+    const QList<std::pair<QString, QString>> buddies{{"Label20", "ID"}, {"Label13", "年龄"}};
     for (const auto& [label, input] : buddies)
         QCOMPARE(control<QLabel>(label)->buddy(), control<QWidget>(input));
+    for (const char* label :
+         {"Label1", "Label15", "Label14", "Label6", "Label3", "Label17", "Label22", "Label21"})
+        QCOMPARE(control<QLabel>(label)->buddy(), nullptr);
+}
+
+void MainWindowTest::announcements() {
+    auto* announcer = m_window->findChild<Announcer*>("announcer");
+    QVERIFY(announcer);
+    QCOMPARE(QAccessible::queryAccessibleInterface(announcer)->role(), QAccessible::Notification);
+    QStringList heard;
+    connect(announcer, &Announcer::said, this, [&](const QString& message) {
+        heard << message;
+        QCOMPARE(QAccessible::queryAccessibleInterface(announcer)->text(QAccessible::Name),
+                 message);
+    });
+    showActive();
+    auto click = [this](const char* name) {
+        QTest::mouseClick(control<QWidget>(name), Qt::LeftButton);
+    };
+    auto down = [this] { QTest::keyClick(control<QWidget>("选择学历"), Qt::Key_Down); };
+    // Each step starts where the one before left off: (what the user does, what is said).
+    const QList<std::pair<std::function<void()>, QStringList>> steps{
+        {down, {"高中或以下学历，合计得分 5，差一点，考证入户"}},
+        {down, {"中专"}},
+        {[this] { replaceText(control<QLineEdit>("年龄"), "42"); },
+         {"年龄得分 0，合计得分 0，需要补充一点分数…", "年龄得分 -6，合计得分 -6"}},
+        {[&] { click("公司申办"); }, {"社保得分 10，合计得分 4，差一点，考证入户"}},
+        {[&] { click("身份证解读"); }, {"出生日期 号码有误"}},
+        {[&] { click("身份证解读"); }, {}}, // nothing changed, nothing said
+        {[this] { replaceText(control<QLineEdit>("统一月数"), "3a"); }, {}},
+        {[&] { click("重置"); }, {"合计得分 5，综合计算中…"}},
+        {[&] { click("重置"); }, {}},
+        {[this] { replaceText(control<QLineEdit>("统一年数"), "2"); }, {}},
+        {[&] { click("统一年"); }, {"社保得分 14，合计得分 19，差一点，考证入户"}},
+    };
+    for (const auto& [action, said] : steps) {
+        heard.clear();
+        action();
+        QCOMPARE(heard, said);
+    }
 }
 
 void MainWindowTest::geometry_data() {
