@@ -23,17 +23,8 @@ done
 work=$(mktemp -d)
 out=${keep:-$work}
 mkdir -p "$out"
-export XDG_RUNTIME_DIR=$work
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset 2>"$work/xvfb.log" &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    kill -0 $xvfb 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
-    sleep 0.1
-done
+. scripts/private-xvfb.sh
+start_private_xvfb "$work"
 
 total() { awk '/^totals:/ {print $2}' "$1"; }
 

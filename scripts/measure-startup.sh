@@ -22,21 +22,11 @@ for program in "$pelmora" "$bare"; do
 done
 
 work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work
 maptime=$work/maptime
 cc -O2 -o "$maptime" scripts/maptime.c -lX11
 
-# A server of our own for the whole run; -noreset keeps it up between the programs.
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset 2>"$work/xvfb.log" &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    kill -0 $xvfb 2>/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
-    sleep 0.1
-done
+. scripts/private-xvfb.sh
+start_private_xvfb "$work"
 
 measure() { # PROGRAM -> "<us> <kb>", or the run stops with maptime's message
     "$maptime" "$1" || { echo "measure-startup: no measurement of $1" >&2; exit 1; }

@@ -278,16 +278,7 @@ def drive(pyatspi, process, report):
 
 
 def main():
-    if len(sys.argv) != 2:
-        print(f"usage: /usr/bin/python3 {sys.argv[0]} PROGRAM", file=sys.stderr)
-        return 2
-    program = os.path.abspath(sys.argv[1])
-    if not os.access(program, os.X_OK):
-        print(f"FAIL no executable program at {program}: build it first", file=sys.stderr)
-        return 2
-    if os.environ.get(outside.SESSION_FLAG):
-        return run_checks(program)
-    return outside.relaunch_in_session(program, __file__, missing_tools)
+    return outside.main(run_checks, __file__, missing_tools)
 
 
 if __name__ == "__main__":

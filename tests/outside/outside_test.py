@@ -773,7 +773,8 @@ def relaunch_in_session(program, script=__file__, missing_tools=missing_tools):
     return 2
 
 
-def main():
+def main(checks=run_checks, script=__file__, missing=missing_tools):
+    """The command line of this test, and of a test built on its session (orca_test.py)."""
     if len(sys.argv) != 2:
         print(f"usage: /usr/bin/python3 {sys.argv[0]} PROGRAM", file=sys.stderr)
         return 2
@@ -782,8 +783,8 @@ def main():
         print(f"FAIL no executable program at {program}: build it first", file=sys.stderr)
         return 2
     if os.environ.get(SESSION_FLAG):
-        return run_checks(program)
-    return relaunch_in_session(program)
+        return checks(program)
+    return relaunch_in_session(program, script, missing)
 
 
 if __name__ == "__main__":
