@@ -12,6 +12,7 @@
 #   fonts-noto-cjk   Noto Serif CJK SC (the bundled font) and Noto Sans CJK SC (banner, icon)
 #   fontconfig       fc-query, to find the SC face inside the font collections
 #   zbar-tools       zbarimg, to check that the QR codes scan
+#   python3-fonttools  to set the font's line metrics for Windows (run by /usr/bin/python3)
 #
 # Running it twice gives byte-identical files: no output carries a date or a random value
 # (hence -strip and no PNG time chunks).
@@ -24,6 +25,7 @@ SITE_URL='https://www.vastrel.example/' # keep in step with links/addresses.h
 SERIF=/usr/share/fonts/opentype/noto/NotoSerifCJK-Regular.ttc
 SANS=/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc
 SANS_BOLD=/usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc
+PYTHON=/usr/bin/python3 # Debian's, which sees python3-fonttools
 
 # --- tools -----------------------------------------------------------------------------------
 missing=
@@ -34,6 +36,7 @@ need qrencode qrencode
 need hb-subset libharfbuzz-bin
 need fc-query fontconfig
 need zbarimg zbar-tools
+"$PYTHON" -c 'import fontTools' >/dev/null 2>&1 || missing="$missing python3-fonttools"
 [ -f "$SERIF" ] && [ -f "$SANS" ] && [ -f "$SANS_BOLD" ] || missing="$missing fonts-noto-cjk"
 if [ -n "$missing" ]; then
     if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null 2>&1; then
@@ -70,7 +73,35 @@ faceIndex() { # FILE FAMILY
 # every size twice, for the digits and for the Chinese.
 tr -d '\n' <"$OUT/fonts/chars.txt" >"$TMP/chars"
 hb-subset --face-index="$(faceIndex "$SERIF" 'Noto Serif CJK SC')" \
-    --text-file="$TMP/chars" --output-file="$OUT/fonts/PelmoraSong.otf" "$SERIF"
+    --text-file="$TMP/chars" --output-file="$TMP/song.otf" "$SERIF"
+# GDI spaces lines by usWinAscent + usWinDescent, which the full face sets to 1.44 em for
+# glyphs the subset drops: two lines of 9 pt then overflow the form's 28-pixel note, sized for
+# 宋体's 1-em cell. Here they are the subset's own glyph extents, the least that GDI does not
+# clip. Qt reads these fields too, so the face's line spacing (its hhea values) moves to the
+# typographic ones, which FreeType and Qt take instead when USE_TYPO_METRICS is set: the Linux
+# window stays as it was. Nothing else in the file changes.
+"$PYTHON" - "$TMP/song.otf" "$OUT/fonts/PelmoraSong.otf" <<'EOF'
+import math
+import sys
+from fontTools.pens.boundsPen import BoundsPen
+from fontTools.ttLib import TTFont
+
+low = high = 0
+glyphs = TTFont(sys.argv[1]).getGlyphSet()
+for name in glyphs.keys():
+    pen = BoundsPen(glyphs)
+    glyphs[name].draw(pen)
+    if pen.bounds:
+        low, high = min(low, pen.bounds[1]), max(high, pen.bounds[3])
+
+font = TTFont(sys.argv[1], recalcBBoxes=False, recalcTimestamp=False)
+hhea, os2 = font["hhea"], font["OS/2"]
+os2.version = max(os2.version, 4)  # the first to define USE_TYPO_METRICS
+os2.fsSelection |= 1 << 7
+os2.sTypoAscender, os2.sTypoDescender, os2.sTypoLineGap = hhea.ascent, hhea.descent, hhea.lineGap
+os2.usWinAscent, os2.usWinDescent = math.ceil(high), math.ceil(-low)
+font.save(sys.argv[2], reorderTables=False)
+EOF
 
 {
     echo 'PelmoraSong.otf is a subset of Noto Serif CJK SC (Regular), taken from the Debian package'

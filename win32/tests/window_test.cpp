@@ -322,6 +322,30 @@ TEST_F(Window, StartingStateAndGeometry) {
     EXPECT_EQ(narrow(windowText(item("ver"))), "Pelmora 0.1.3");
 }
 
+// A label that wraps draws its lines from the top at the font's GDI line height, clipped to
+// its box: a face with loose Windows metrics cuts off the last line.
+TEST_F(Window, WrappedLabelsHoldEveryLine) {
+    int wrapped = 0;
+    for (const form::Control& c : form::controls()) {
+        HWND label = c.kind == form::Kind::Label ? item(std::string(c.name).c_str()) : nullptr;
+        if (!label || GetWindowLongW(label, GWL_STYLE) & SS_CENTERIMAGE)
+            continue; // one line, centred in its height
+        ++wrapped;
+        RECT box{};
+        GetClientRect(label, &box);
+        RECT text = box;
+        HDC dc = GetDC(label);
+        HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(label, WM_GETFONT, 0, 0)));
+        DrawTextW(dc, windowText(label).c_str(), -1, &text,
+                  DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+        SelectObject(dc, old);
+        ReleaseDC(label, dc);
+        EXPECT_LE(text.bottom, box.bottom) << c.name;
+        EXPECT_LE(text.right, box.right) << c.name;
+    }
+    EXPECT_GT(wrapped, 0);
+}
+
 TEST_F(Window, FontShowsEveryCharacter) {
     HDC dc = GetDC(window.hwnd());
     HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(item("Label20"), WM_GETFONT, 0, 0)));
