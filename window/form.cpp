@@ -108,6 +108,17 @@ constexpr std::array kControls = std::to_array<Control>({
 
 static_assert(kControls.size() == 70);
 
+// Every control has a tab place of its own: the Windows view's control identifiers are
+// derived from it.
+constexpr bool tabPlacesAreUnique() {
+    for (std::size_t i = 0; i < kControls.size(); ++i)
+        for (std::size_t j = i + 1; j < kControls.size(); ++j)
+            if (kControls[i].tab == kControls[j].tab)
+                return false;
+    return true;
+}
+static_assert(tabPlacesAreUnique());
+
 } // namespace
 
 std::span<const Control> controls() {
