@@ -1,6 +1,6 @@
 // What one user action costs on the score sheet alone, cascade included.
 #include "scoring/scoresheet.h"
-#include "window/inputrules.h"
+#include "form/inputrules.h"
 
 #include <benchmark/benchmark.h>
 

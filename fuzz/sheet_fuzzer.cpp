@@ -1,13 +1,13 @@
 // libFuzzer target: the input bytes are a sequence of user operations on a score sheet.
 //
 // Each operation is carried out on the sheet (through the key filter and the reset of
-// window/inputrules.h, as the window does) and on the independent Model; after every one
+// form/inputrules.h, as the window does) and on the independent Model; after every one
 // the whole sheet is compared with the model and with the invariants that hold whatever
 // the inputs. The first difference aborts with a description of what was done.
 #include "model.h"
 
 #include "scoring/scoresheet.h"
-#include "window/inputrules.h"
+#include "form/inputrules.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,5 +1,7 @@
 #include "desktoplauncher.h"
 
+#include "window/qtform.h"
+
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFont>
@@ -21,18 +23,18 @@ bool isPrintableAsciiWithoutSpace(QStringView text) {
     return true;
 }
 
-QString addressOf(const QString& commandLine) {
-    const std::u16string_view address = outbound::addressOf(
-        std::u16string_view(QStringView(commandLine).utf16(), std::size_t(commandLine.size())));
-    return QString::fromUtf16(address.data(), qsizetype(address.size()));
+QString qt(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), qsizetype(text.size()));
 }
+
+const QString kCommandPrefix = qt(outbound::kCommandPrefix);
 
 } // namespace
 
 std::optional<QUrl> browserAddress(const QString& commandLine) {
-    if (!commandLine.startsWith(kLinkCommandPrefix))
+    if (!commandLine.startsWith(kCommandPrefix))
         return std::nullopt;
-    const QStringView address = QStringView(commandLine).mid(kLinkCommandPrefix.size());
+    const QStringView address = QStringView(commandLine).mid(kCommandPrefix.size());
     // Only ASCII without blanks: one argument, nothing a shell or an opener could split,
     // no invisible or look-alike characters. Other addresses must come percent-encoded.
     if (address.isEmpty() || !isPrintableAsciiWithoutSpace(address))
@@ -57,25 +59,21 @@ DesktopLauncher::~DesktopLauncher() {
         delete m_dialog.data();
 }
 
-void DesktopLauncher::launch(const QString& commandLine, int /*windowStyle*/) {
-    const std::optional<QUrl> url = browserAddress(commandLine);
+void DesktopLauncher::launch(std::u16string_view commandLine, int /*windowStyle*/) {
+    const std::optional<QUrl> url = browserAddress(qt(commandLine));
     if (url && m_opener(*url))
         return;
-    showFailure(addressOf(commandLine));
+    showFailure(qt(outbound::addressOf(commandLine)));
 }
 
 void DesktopLauncher::showFailure(const QString& address) {
     if (!m_dialog) {
         auto* dialog = new QDialog(m_messageParent);
         dialog->setObjectName(QStringLiteral("launchFailure"));
-        dialog->setWindowTitle(QStringLiteral("Pelmora"));
+        dialog->setWindowTitle(qtform::qt(form::kWindowTitle));
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->setModal(false);
-        dialog->setFont(QFont(QStringLiteral("宋体"), 9)); // the bundled Song face, as elsewhere
-
-        auto qt = [](std::u16string_view text) {
-            return QString::fromUtf16(text.data(), qsizetype(text.size()));
-        };
+        dialog->setFont(qtform::font(form::Font::D)); // the bundled Song face, as elsewhere
         auto* text = new QLabel(qt(outbound::kLaunchFailureText));
         text->setTextFormat(Qt::PlainText);
         auto* box = new QLineEdit;

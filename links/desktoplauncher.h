@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launcher.h"
+#include "outbound.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -25,7 +25,7 @@ std::optional<QUrl> browserAddress(const QString& commandLine);
 // A command that is refused or cannot be started does not end the program: a small
 // modeless dialog shows the address in a read-only box for the user to copy. There is at
 // most one such dialog; a later failure reuses it.
-class DesktopLauncher final : public Launcher {
+class DesktopLauncher final : public outbound::Launcher {
   public:
     using Opener = std::function<bool(const QUrl&)>;
 
@@ -36,7 +36,7 @@ class DesktopLauncher final : public Launcher {
     DesktopLauncher(const DesktopLauncher&) = delete;
     DesktopLauncher& operator=(const DesktopLauncher&) = delete;
 
-    void launch(const QString& commandLine, int windowStyle) override;
+    void launch(std::u16string_view commandLine, int windowStyle) override;
 
     // The failure dialog while it exists, else null.
     QDialog* failureDialog() const { return m_dialog; }

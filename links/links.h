@@ -1,12 +1,22 @@
+// Outbound links and the QR-code window of the Qt view: the subsystem that leads the user
+// to the maker's pages. The main window knows nothing of it; it is attached to the
+// window's controls by their object names, as the form's actions say.
+//
+//   addresses.h        the two web addresses
+//   outbound.h         the rules of the links, shared with every view: which control
+//                      opens what, the command line, the verdict test, the Launcher
+//   desktoplauncher.h  the Qt launcher: the desktop's browser, or a message to copy from
+//   qrcodewindow.h     the second window with the large QR code
+//   links.h            attaches the four links and the QR-code window to a main window
 #pragma once
 
-#include "launcher.h"
+#include "form/actions.h"
+#include "outbound.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <memory>
-#include <string_view>
 
 class QAbstractButton;
 class QWidget;
@@ -15,8 +25,8 @@ namespace pelmora {
 
 class QrCodeWindow;
 
-// The window's link controls, found by object name: 在线咨询 and 评分结果 (buttons),
-// logo and Vastrel (anything with a clicked() signal) open the maker's pages through
+// The window's controls that lead somewhere (form::actionOf: 在线咨询 and 评分结果, logo
+// and Vastrel, Picture1), found by object name: the links open the maker's pages through
 // the launcher; Picture1 opens the one QR-code window of the run.
 //
 // It is a child of the main window and owns the QR-code window, which has no parent of
@@ -25,28 +35,22 @@ class QrCodeWindow;
 class Links final : public QObject {
     Q_OBJECT
   public:
-    Links(QWidget& window, std::unique_ptr<Launcher> launcher);
+    Links(QWidget& window, std::unique_ptr<outbound::Launcher> launcher);
     ~Links() override;
 
     // Null until the first click on Picture1.
     QrCodeWindow* qrCodeWindow() const { return m_qrCodeWindow.get(); }
 
-  private slots:
-    void openConsultation();
-    void openSite();
-    void verdictClicked();
-    void openQrCodeWindow();
-
   private:
-    void follow(std::string_view control);
+    void follow(form::Action action);
 
-    std::unique_ptr<Launcher> m_launcher;
+    std::unique_ptr<outbound::Launcher> m_launcher;
     QPointer<QAbstractButton> m_verdict;
     std::unique_ptr<QrCodeWindow> m_qrCodeWindow;
 };
 
 // Attaches the links to a window with the given launcher; the window owns the result.
-Links* attachLinks(QWidget& window, std::unique_ptr<Launcher> launcher);
+Links* attachLinks(QWidget& window, std::unique_ptr<outbound::Launcher> launcher);
 // The same with the desktop launcher, its failure message shown over the window.
 Links* attachLinks(QWidget& window);
 

@@ -2,6 +2,8 @@
 
 #include "addresses.h"
 
+#include "scoring/fields.h"
+
 namespace pelmora::outbound {
 
 std::u16string commandLine(std::u16string_view address) {
@@ -18,7 +20,7 @@ std::u16string_view addressOf(std::u16string_view commandLine) {
 bool verdictOpensConsultation(std::string_view caption) {
     // A whitelist rather than "anything but the two waiting captions": a caption the sheet
     // never writes (empty, or changed by hand) opens nothing.
-    return caption == "积分通过，马上入户" || caption == "差一点，考证入户";
+    return caption == verdict::kPasses || caption == verdict::kShort;
 }
 
 std::optional<Link> linkOf(std::string_view control, std::string_view verdictCaption) {
@@ -31,12 +33,8 @@ std::optional<Link> linkOf(std::string_view control, std::string_view verdictCap
     return std::nullopt;
 }
 
-bool followLink(Launcher& launcher, std::string_view control, std::string_view verdictCaption) {
-    const std::optional<Link> link = linkOf(control, verdictCaption);
-    if (!link)
-        return false;
-    launcher.launch(commandLine(link->address), link->windowStyle);
-    return true;
+void launch(Launcher& launcher, const Link& link) {
+    launcher.launch(commandLine(link.address), link.windowStyle);
 }
 
 } // namespace pelmora::outbound

@@ -1,7 +1,8 @@
 // The rules of the outbound links, free of any toolkit so that every view follows the same
 // ones: which control opens which page with which window style, the command line handed to
 // the program launcher, and the verdict captions that make the verdict button a link.
-// Each view only turns a click into followLink() and supplies a Launcher.
+// The form's actions (form/actions.h) say which click follows which link; each view
+// supplies a Launcher.
 #pragma once
 
 #include <optional>
@@ -51,7 +52,7 @@ class Launcher {
     virtual void launch(std::u16string_view commandLine, int windowStyle) = 0;
 };
 
-// Follows the link of a click on the named control, if it has one; true if it did.
-bool followLink(Launcher& launcher, std::string_view control, std::string_view verdictCaption);
+// Hands a link's command line and window style to the launcher.
+void launch(Launcher& launcher, const Link& link);
 
 } // namespace pelmora::outbound

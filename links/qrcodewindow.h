@@ -1,6 +1,8 @@
 #pragma once
 
-#include "window/form.h"
+#ifndef Q_MOC_RUN // moc cannot parse the Chinese enumerators of the score sheet's fields
+#include "form/form.h"
+#endif
 
 #include <QRect>
 #include <QWidget>
@@ -14,10 +16,9 @@ class QrCodeWindow final : public QWidget {
     Q_OBJECT
   public:
     // The client area where it first opens, at 96 dpi.
-    static constexpr QRect kStoredGeometry{form::qrcode::kLeft / form::kTwipsPerPixel,
-                                           form::qrcode::kTop / form::kTwipsPerPixel,
-                                           form::qrcode::kClientWidth / form::kTwipsPerPixel,
-                                           form::qrcode::kClientHeight / form::kTwipsPerPixel};
+    static constexpr QRect kStoredGeometry{
+        form::pixels(form::qrcode::kLeft), form::pixels(form::qrcode::kTop),
+        form::pixels(form::qrcode::kClientWidth), form::pixels(form::qrcode::kClientHeight)};
 
     QrCodeWindow();
 

@@ -13,6 +13,8 @@ struct FieldInfo {
 
 using enum FieldKind;
 
+constexpr std::string_view kAgeRefill = "18";
+
 // Indexed by Field: keep in the enum's order (checked by a static_assert below).
 constexpr std::array<FieldInfo, kFieldCount> kFields{{
     {"选择学历", List, ""},
@@ -20,7 +22,7 @@ constexpr std::array<FieldInfo, kFieldCount> kFields{{
     {"ID", TextBox, ""},
     {"性别", Label, ""},
     {"出生日期", Label, ""},
-    {"年龄", TextBox, "18"},
+    {"年龄", TextBox, kAgeRefill},
     {"年龄得分", Label, "5"},
     {"房产状况", List, ""},
     {"房产得分", Label, "0"},
@@ -43,7 +45,7 @@ constexpr std::array<FieldInfo, kFieldCount> kFields{{
     {"公司申办", CheckBox, ""},
     {"社保得分", Label, "0"},
     {"合计得分", Label, "0"},
-    {"评分结果", Button, "综合计算中…"},
+    {"评分结果", Button, verdict::kPending},
 }};
 
 static_assert(kFields[index(Field::评分结果)].name == "评分结果");
@@ -75,6 +77,24 @@ FieldKind fieldKind(Field field) {
 
 std::string_view startText(Field field) {
     return kFields[index(field)].start;
+}
+
+std::string_view refillText(Field box) {
+    switch (box) {
+    case Field::年龄:
+        return kAgeRefill;
+    case Field::居住时长:
+    case Field::养老月数:
+    case Field::医疗月数:
+    case Field::工伤月数:
+    case Field::生育险月数:
+    case Field::失业月数:
+    case Field::统一月数:
+    case Field::统一年数:
+        return "0";
+    default:
+        return {};
+    }
 }
 
 std::string_view commandName(Command command) {

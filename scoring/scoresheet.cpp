@@ -120,11 +120,11 @@ class Rules {
     static void verdict(ScoreSheet& s) {
         // The total is always written by the total rule; an unreadable one counts as 0.
         double t = strictNumber(s.text(Field::合计得分)).value_or(0);
-        const char* caption = "需要补充一点分数…";
+        std::string_view caption = verdict::kNeedsPoints;
         if (t > 99)
-            caption = "积分通过，马上入户";
+            caption = verdict::kPasses;
         else if (t > 0)
-            caption = "差一点，考证入户";
+            caption = verdict::kShort;
         s.setText(Field::评分结果, caption);
     }
 
@@ -148,7 +148,7 @@ class Rules {
 
     static void age(ScoreSheet& s) {
         if (s.text(Field::年龄).empty())
-            s.setText(Field::年龄, "18");
+            s.setText(Field::年龄, refillText(Field::年龄));
         else
             writeAgePoints(s);
         personalSum(s);
@@ -156,7 +156,7 @@ class Rules {
 
     static void residence(ScoreSheet& s) {
         if (s.text(Field::居住时长).empty())
-            s.setText(Field::居住时长, "0");
+            s.setText(Field::居住时长, refillText(Field::居住时长));
         else
             write(s, Field::房产得分, residencePoints(s.text(Field::居住时长)));
         personalSum(s);
@@ -178,7 +178,7 @@ class Rules {
     static void months(ScoreSheet& s, const Insurance& insurance) {
         const std::string& text = s.text(insurance.box);
         if (text.empty())
-            s.setText(insurance.box, "0");
+            s.setText(insurance.box, refillText(insurance.box));
         else
             write(s, insurance.score, monthsPoints(text, insurance.pointsPerYear));
         insuranceSum(s);
@@ -199,7 +199,7 @@ class Rules {
     static void unify(ScoreSheet& s, Field source, int factor) {
         const std::string text = s.text(source);
         if (text.empty()) {
-            s.setText(source, "0");
+            s.setText(source, refillText(source));
             return;
         }
         std::optional<double> value = strictNumber(text);

@@ -10,7 +10,7 @@
 //   numbers.h   the text <-> number conversions every rule uses
 //   points.h    the points tables, as pure functions
 //   idnumber.h  reading birth date, sex and age from an identity-card number
-//   rules.cpp   the rules, bound to the notifications
+//   scoresheet.cpp  the sheet, and the rules (class Rules) bound to its notifications
 #pragma once
 
 #include "fields.h"

@@ -4,7 +4,7 @@
 // which is unique and fixed: 选择学历 1001, 年龄 1035, 合计得分 1048, 评分结果 1068 …
 #pragma once
 
-#include "window/form.h"
+#include "form/form.h"
 
 #include <string_view>
 

@@ -1,10 +1,11 @@
 #include "mainwindow.h"
 
 #include "controlids.h"
+#include "form/actions.h"
+#include "form/inputrules.h"
 #include "qrcodewindow.h"
 #include "resources.h"
 #include "text.h"
-#include "window/inputrules.h"
 #include "windowclass.h"
 
 #include <commctrl.h>
@@ -24,7 +25,7 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
 int scaled(int twips, UINT dpi) {
-    return MulDiv(twips, int(dpi), 1440);
+    return form::pixels(twips, int(dpi));
 }
 
 // Whether a character code types something. Backspace counts (the filters let it through);
@@ -106,14 +107,14 @@ MainWindow::MainWindow(ScoreSheet& sheet, outbound::Launcher& launcher)
     : m_sheet(sheet), m_launcher(launcher), m_fields(kFieldCount, nullptr) {
     registerWindowClass(kMainWindowClass, windowProc, true);
 
-    m_window =
-        CreateWindowExW(kWindowExStyle, kMainWindowClass, L"Pelmora", kWindowStyle, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    m_window = CreateWindowExW(kWindowExStyle, kMainWindowClass, widen(form::kWindowTitle).c_str(),
+                               kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr,
+                               nullptr, GetModuleHandleW(nullptr), this);
     m_dpi = GetDpiForWindow(m_window);
     build();
     layout(m_dpi);
     m_subscription = m_sheet.subscribe([this](Field field) { refresh(field); });
-    m_lastFocus = control("选择学历");
+    m_lastFocus = control(form::firstFocus().name);
 }
 
 MainWindow::~MainWindow() {
@@ -301,14 +302,12 @@ void MainWindow::refresh(Field field) {
             if (fieldKind(field) == FieldKind::TextBox)
                 SendMessageW(window, EM_SETSEL, wide.size(), LPARAM(wide.size()));
         }
-        if (field == Field::居住时长)
-            EnableWindow(window, m_sheet.isResidenceEnabled());
+        if (fieldKind(field) == FieldKind::TextBox)
+            EnableWindow(window, form::isEnabled(m_sheet, field));
         break;
     }
     case FieldKind::List: {
-        const auto items = listItems(field);
-        const auto found = std::ranges::find(items, std::string_view(text));
-        const LRESULT picked = found == items.end() ? -1 : found - items.begin();
+        const LRESULT picked = form::pickedIndex(field, text);
         if (SendMessageW(window, CB_GETCURSEL, 0, 0) != picked)
             SendMessageW(window, CB_SETCURSEL, WPARAM(picked), 0);
         break;
@@ -366,24 +365,13 @@ void MainWindow::command(const Made& made, int code) {
     }
     if (m_updating != 0)
         return;
-    if (c.kind == Kind::Button && code == BN_CLICKED) {
-        if (c.name == "重置") {
-            resetInputs(m_sheet);
-            return;
-        }
-        for (Command command : {Command::统一月, Command::统一年, Command::身份证解读}) {
-            if (c.name == commandName(command)) {
-                m_sheet.click(command);
-                return;
-            }
-        }
-    }
     if ((c.kind == Kind::Button && code == BN_CLICKED) ||
         ((c.kind == Kind::Label || c.kind == Kind::Picture) && code == STN_CLICKED)) {
-        if (c.name == "Picture1")
+        const form::Effect effect = form::run(m_sheet, form::actionOf(c.name));
+        if (effect.link)
+            outbound::launch(m_launcher, *effect.link);
+        if (effect.openQrCode)
             openQrCodeWindow();
-        else
-            outbound::followLink(m_launcher, c.name, m_sheet.text(Field::评分结果));
     }
 }
 
@@ -418,8 +406,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
         if (!made || !(made->row->look & (form::Red | form::Link)))
             break;
         HDC dc = reinterpret_cast<HDC>(w);
-        SetTextColor(dc,
-                     made->row->look & form::Red ? RGB(255, 0, 0) : GetSysColor(COLOR_HIGHLIGHT));
+        const std::optional<form::Rgb> colour = form::textColour(made->row->look);
+        SetTextColor(dc, colour ? RGB(colour->red, colour->green, colour->blue)
+                                : GetSysColor(COLOR_HIGHLIGHT));
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }

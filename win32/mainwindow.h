@@ -16,9 +16,9 @@
 // input rules; pasted text passes unfiltered.
 #pragma once
 
+#include "form/form.h"
 #include "links/outbound.h"
 #include "scoring/scoresheet.h"
-#include "window/form.h"
 
 #include <windows.h>
 

@@ -2,9 +2,8 @@
 
 #include "controlids.h"
 #include "resources.h"
+#include "text.h"
 #include "windowclass.h"
-
-#include <algorithm>
 
 namespace pelmora::win32 {
 
@@ -12,7 +11,7 @@ namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW; // title bar, minimise, maximise and close
 int scaled(int twips, UINT dpi) {
-    return MulDiv(twips, int(dpi), 1440);
+    return form::pixels(twips, int(dpi));
 }
 
 } // namespace
@@ -21,11 +20,12 @@ QrCodeWindow::QrCodeWindow(std::function<void()> hidden) : m_hidden(std::move(hi
     registerWindowClass(kQrCodeWindowClass, windowProc, true);
     m_picture = loadPicture(form::qrcode::kPicture);
     m_dpi = GetDpiForSystem();
-    m_window =
-        CreateWindowExW(0, kQrCodeWindowClass, L"二维码", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100,
-                        100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    m_image = CreateWindowExW(0, L"STATIC", L"二维码", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0, 0,
-                              0, 0, m_window, reinterpret_cast<HMENU>(INT_PTR(kImage1Id)),
+    m_window = CreateWindowExW(0, kQrCodeWindowClass, widen(form::qrcode::kTitle).c_str(), kStyle,
+                               CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), this);
+    m_image = CreateWindowExW(0, L"STATIC", widen(form::qrcode::kTitle).c_str(),
+                              WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 0, 0, 0, 0, m_window,
+                              reinterpret_cast<HMENU>(INT_PTR(kImage1Id)),
                               GetModuleHandleW(nullptr), nullptr);
     m_dpi = GetDpiForWindow(m_window);
     layout(m_dpi);
@@ -56,16 +56,18 @@ void QrCodeWindow::open() {
         AdjustWindowRectExForDpi(&frame, kStyle, FALSE, 0, m_dpi);
         const int width = frame.right - frame.left, height = frame.bottom - frame.top;
         // The stored place, moved just enough to lie inside the work area of its screen.
-        POINT corner{scaled(kLeft, m_dpi) + frame.left, scaled(kTop, m_dpi) + frame.top};
+        form::Rect place{scaled(kLeft, m_dpi) + frame.left, scaled(kTop, m_dpi) + frame.top, width,
+                         height};
         MONITORINFO monitor{};
         monitor.cbSize = sizeof monitor;
+        const POINT corner{place.left, place.top};
         if (GetMonitorInfoW(MonitorFromPoint(corner, MONITOR_DEFAULTTONEAREST), &monitor)) {
             const RECT& area = monitor.rcWork;
-            corner.x = std::max(std::min(corner.x, area.right - width), area.left);
-            corner.y = std::max(std::min(corner.y, area.bottom - height), area.top);
+            place = form::clampedInto(
+                place, {area.left, area.top, area.right - area.left, area.bottom - area.top});
         }
         ShowWindow(m_window, SW_HIDE);
-        SetWindowPos(m_window, nullptr, corner.x, corner.y, width, height,
+        SetWindowPos(m_window, nullptr, place.left, place.top, width, height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(m_window, SW_SHOWNORMAL);
     }

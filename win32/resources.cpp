@@ -1,5 +1,6 @@
 #include "resources.h"
 
+#include "form/form.h"
 #include "text.h"
 
 #include <wincodec.h>
@@ -54,20 +55,21 @@ const Song& song() {
     static const Song found = [] {
         LOGFONTW wanted{};
         wanted.lfCharSet = GB2312_CHARSET;
-        std::wcscpy(wanted.lfFaceName, L"宋体");
+        const std::wstring family = widen(form::kFontFamily);
+        std::wcsncpy(wanted.lfFaceName, family.c_str(), LF_FACESIZE - 1);
         bool exists = false;
         HDC screen = GetDC(nullptr);
         EnumFontFamiliesExW(screen, &wanted, noteFound, reinterpret_cast<LPARAM>(&exists), 0);
         ReleaseDC(nullptr, screen);
         if (exists)
-            return Song{L"宋体", true};
+            return Song{family, true};
         // Private to this process and gone with it: nothing is installed on the system.
         const std::span<const BYTE> font = resourceData(L"PelmoraSong.otf");
         DWORD installed = 0;
         if (!font.empty())
             AddFontMemResourceEx(const_cast<BYTE*>(font.data()), DWORD(font.size()), nullptr,
                                  &installed);
-        return Song{installed ? kBundledFace : L"宋体", false};
+        return Song{installed ? kBundledFace : family, false};
     }();
     return found;
 }
@@ -82,8 +84,8 @@ bool systemHasSong() {
     return song().system;
 }
 
-HBITMAP loadPicture(std::string_view formPath) {
-    const std::wstring name = widen(formPath.substr(formPath.rfind('/') + 1));
+HBITMAP loadPicture(std::string_view asset) {
+    const std::wstring name = widen(asset);
     const std::span<const BYTE> data = resourceData(name.c_str());
     if (data.empty())
         return nullptr;

@@ -14,9 +14,9 @@ const std::wstring& songFace();
 // Whether songFace() is the system's "宋体" (then with its GB2312 character set).
 bool systemHasSong();
 
-// A picture of the form (":/assets/banner.jpg"), decoded with WIC from the resource of the
-// same file name; null when it is missing or cannot be decoded. COM must be initialised.
-HBITMAP loadPicture(std::string_view formPath);
+// A picture of the form by its asset name ("banner.jpg"), decoded with WIC from the
+// resource of that name; null when it is missing or cannot be decoded. COM must be initialised.
+HBITMAP loadPicture(std::string_view asset);
 
 // Draws a picture at its natural size (times scale) from the rectangle's top-left
 // corner, clipped to the rectangle.

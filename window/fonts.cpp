@@ -1,6 +1,6 @@
 #include "fonts.h"
 
-#include "form.h"
+#include "qtform.h"
 
 #include <QApplication>
 #include <QFont>
@@ -18,14 +18,12 @@ void installFonts() {
         qWarning("pelmora: the bundled font could not be registered");
         return;
     }
-    QFont::insertSubstitution(QStringLiteral("宋体"), families.first());
+    QFont::insertSubstitution(qtform::qt(form::kFontFamily), families.first());
     // The form's default face is the program's too: Qt's own menus and dialogs then match
     // the form, and Qt lays out no text in a second face it would load for that alone
     // (each text box does, before it takes its font), a tenth of the work before the
     // window is first shown.
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSizeF(form::pointSize(form::Font::D));
-    QApplication::setFont(font);
+    QApplication::setFont(qtform::font(form::Font::D));
 }
 
 } // namespace pelmora

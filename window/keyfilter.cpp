@@ -1,6 +1,6 @@
 #include "keyfilter.h"
 
-#include "inputrules.h"
+#include "form/inputrules.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>

@@ -2,10 +2,12 @@
 
 #include "accessible.h"
 #include "clickablelabel.h"
-#include "form.h"
+#include "form/actions.h"
+#include "form/announce.h"
+#include "form/inputrules.h"
 #include "frame.h"
-#include "inputrules.h"
 #include "keyfilter.h"
+#include "qtform.h"
 #include "scoring/scoresheet.h"
 
 #include <QCheckBox>
@@ -32,22 +34,8 @@ namespace pelmora {
 namespace {
 
 using form::Kind;
-
-QString qt(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-QRect pixels(int left, int top, int width, int height) {
-    auto px = [](int twips) { return qRound(twips / double(form::kTwipsPerPixel)); };
-    return {px(left), px(top), px(width), px(height)};
-}
-
-QFont fontFor(form::Font letter) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSizeF(form::pointSize(letter));
-    font.setUnderline(form::isUnderlined(letter));
-    return font;
-}
+using qtform::pixels;
+using qtform::qt;
 
 Qt::Alignment horizontalAlignment(unsigned look) {
     if (look & form::Centre)
@@ -110,7 +98,7 @@ QWidget* makeWidget(const form::Control& c, QWidget* parent, QStyle* listStyle) 
         auto* picture = new ClickableLabel(parent);
         // At natural size from the top-left corner, clipped by the box. A missing picture
         // leaves the box empty.
-        picture->setPixmap(QPixmap(qt(c.text)));
+        picture->setPixmap(qtform::picture(c.text));
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return picture;
     }
@@ -124,22 +112,15 @@ void setTextColour(QWidget* widget, const QColor& colour) {
     widget->setPalette(palette);
 }
 
-QIcon pelmoraIcon() {
-    QIcon icon(QStringLiteral(":/assets/pelmora.ico"));
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/assets/icon-%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-
 } // namespace
 
 MainWindow::MainWindow(ScoreSheet& sheet, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_sheet(sheet), m_fields(kFieldCount, nullptr) {
-    setObjectName(QStringLiteral("Pelmora"));
-    setWindowTitle(QStringLiteral("Pelmora"));
-    setFont(fontFor(form::Font::D));
+    setObjectName(qt(form::kWindowTitle));
+    setWindowTitle(qt(form::kWindowTitle));
+    setFont(qtform::font(form::Font::D));
     const QRect client = pixels(0, 0, form::kClientWidth, form::kClientHeight);
     setFixedSize(client.size());
 
@@ -163,7 +144,7 @@ void MainWindow::paintEvent(QPaintEvent* event) {
     if (!m_iconSet) {
         m_iconSet = true;
         QMetaObject::invokeMethod(
-            this, [this] { setWindowIcon(pelmoraIcon()); }, Qt::QueuedConnection);
+            this, [this] { setWindowIcon(qtform::programIcon()); }, Qt::QueuedConnection);
     }
     QWidget::paintEvent(event);
 }
@@ -179,9 +160,9 @@ void MainWindow::build() {
         QWidget* widget = makeWidget(c, containers.at(c.container), listStyle);
         widget->setObjectName(qt(c.name));
         widget->setGeometry(pixels(c.left, c.top, c.width, c.height));
-        widget->setFont(fontFor(c.font));
-        if (c.look & form::Red)
-            setTextColour(widget, QColor(255, 0, 0));
+        widget->setFont(qtform::font(c.font));
+        if (const std::optional<form::Rgb> colour = form::textColour(c.look))
+            setTextColour(widget, QColor(colour->red, colour->green, colour->blue));
         if (c.look & form::Link)
             setTextColour(widget, widget->palette().color(QPalette::Highlight));
         if (c.kind == Kind::Frame)
@@ -189,9 +170,9 @@ void MainWindow::build() {
         byName.emplace(c.name, widget);
 
         if (std::optional<Field> field = fieldByName(c.name))
-            bind(*field, widget, heardAfter(c));
-        else if (c.kind == Kind::Button)
-            bindButton(c.name, widget, heardAfter(c));
+            bind(*field, widget, c);
+        else if (form::changesSheet(form::actionOf(c.name)))
+            bindCommand(widget, c);
         if (!c.says.empty()) {
             // A picture has no words of its own to be named by.
             if (c.kind == Kind::Picture)
@@ -223,14 +204,13 @@ void MainWindow::build() {
     std::ranges::sort(focusable, {}, &std::pair<int, QWidget*>::first);
     for (std::size_t i = 1; i < focusable.size(); ++i)
         QWidget::setTabOrder(focusable[i - 1].second, focusable[i].second);
-    if (!focusable.empty())
-        focusable.front().second->setFocus();
+    byName.at(form::firstFocus().name)->setFocus();
 }
 
 // Shows the field's text and writes the user's edits of it into the sheet. Text boxes are
 // known to assistive technology by their control name; the other fields' names are
 // their descriptions, so that a value is read out with what it is ("90, 学历得分").
-void MainWindow::bind(Field field, QWidget* widget, std::vector<Field> heard) {
+void MainWindow::bind(Field field, QWidget* widget, const form::Control& row) {
     m_fields[index(field)] = widget;
     const QString name = widget->objectName();
 
@@ -239,83 +219,45 @@ void MainWindow::bind(Field field, QWidget* widget, std::vector<Field> heard) {
         if (isFilteredBox(field))
             edit->installEventFilter(new KeyFilter(field, edit));
         // textChanged, not textEdited: an assistive technology sets the text without keys.
-        connect(edit, &QLineEdit::textChanged, this, [this, field, heard](const QString& text) {
-            const QByteArray utf8 = text.toUtf8();
-            act(heard,
-                [&] { m_sheet.setText(field, std::string_view(utf8.constData(), utf8.size())); });
-        });
+        connect(edit, &QLineEdit::textChanged, this,
+                [this, field, row = &row](const QString& text) {
+                    const QByteArray utf8 = text.toUtf8();
+                    act(*row, [&] {
+                        m_sheet.setText(field, std::string_view(utf8.constData(), utf8.size()));
+                    });
+                });
     } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
         list->setAccessibleDescription(name);
         for (std::string_view item : listItems(field))
             list->addItem(qt(item));
         // activated, not currentIndexChanged: picking the item already shown is a pick too.
-        connect(list, &QComboBox::activated, this, [this, field, list, heard](int index) {
-            const QByteArray utf8 = list->itemText(index).toUtf8();
-            act(heard,
-                [&] { m_sheet.setText(field, std::string_view(utf8.constData(), utf8.size())); });
+        connect(list, &QComboBox::activated, this, [this, field, row = &row](int index) {
+            const auto items = listItems(field);
+            if (index >= 0 && std::size_t(index) < items.size())
+                act(*row, [&] { m_sheet.setText(field, items[std::size_t(index)]); });
         });
     } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
         connect(box, &QCheckBox::toggled, this,
-                [this, heard](bool on) { act(heard, [&] { m_sheet.setChecked(on); }); });
+                [this, row = &row](bool on) { act(*row, [&] { m_sheet.setChecked(on); }); });
     } else {
         widget->setAccessibleDescription(name); // score labels, 性别, 出生日期, the verdict
     }
     refresh(field);
 }
 
-void MainWindow::bindButton(std::string_view name, QWidget* widget, std::vector<Field> heard) {
-    auto* button = static_cast<QPushButton*>(widget);
-    if (name == "重置") {
-        connect(button, &QPushButton::clicked, this,
-                [this, heard] { act(heard, [this] { resetInputs(m_sheet); }); });
-        return;
-    }
-    for (Command command : {Command::统一月, Command::统一年, Command::身份证解读}) {
-        if (name == commandName(command)) {
-            connect(button, &QPushButton::clicked, this,
-                    [this, command, heard] { act(heard, [&] { m_sheet.click(command); }); });
-        }
-    }
+// A command runs on the sheet through the form's actions; its results are heard.
+void MainWindow::bindCommand(QWidget* widget, const form::Control& row) {
+    connect(static_cast<QPushButton*>(widget), &QPushButton::clicked, this, [this, row = &row] {
+        act(*row, [&] { form::run(m_sheet, form::actionOf(row->name)); });
+    });
 }
 
-// The fields a screen reader hears of after the user acts on the control: its own, then
-// the total and the verdict.
-std::vector<Field> MainWindow::heardAfter(const form::Control& c) {
-    std::vector<Field> heard;
-    std::string_view rest = c.heard;
-    while (!rest.empty()) {
-        const std::size_t space = rest.find(' ');
-        heard.push_back(fieldByName(rest.substr(0, space)).value());
-        rest = space == std::string_view::npos ? std::string_view{} : rest.substr(space + 1);
-    }
-    for (Field always : {Field::合计得分, Field::评分结果}) {
-        if (std::ranges::find(heard, always) == heard.end())
-            heard.push_back(always);
-    }
-    return heard;
-}
-
-// Runs a user's action, then tells a screen reader, in one message, which of the heard
-// fields it changed: what a sighted user sees change. Nothing changed, nothing is said.
-void MainWindow::act(const std::vector<Field>& heard, const std::function<void()>& action) {
-    std::vector<std::string> before;
-    before.reserve(heard.size());
-    for (Field field : heard)
-        before.push_back(m_sheet.text(field));
+// Runs a user's action, then delivers to a screen reader the one message the form
+// composes of its results.
+void MainWindow::act(const form::Control& row, const std::function<void()>& action) {
+    const form::Heard heard(m_sheet, row);
     action();
-    QStringList changed;
-    for (std::size_t i = 0; i < heard.size(); ++i) {
-        const std::string& now = m_sheet.text(heard[i]);
-        if (now == before[i])
-            continue;
-        const QString value = QString::fromStdString(now);
-        // A list's item and the verdict say what they are; a number needs its name.
-        const FieldKind kind = fieldKind(heard[i]);
-        changed << (kind == FieldKind::List || kind == FieldKind::Button
-                        ? value
-                        : qt(fieldName(heard[i])) + QLatin1Char(' ') + value);
-    }
-    m_announcer->say(changed.join(QStringLiteral("，")));
+    m_announcer->say(qt(heard.message(m_sheet)));
 }
 
 void MainWindow::refresh(Field field) {
@@ -330,10 +272,9 @@ void MainWindow::refresh(Field field) {
             const QSignalBlocker blocker(edit);
             edit->setText(text);
         }
-        if (field == Field::居住时长)
-            edit->setEnabled(m_sheet.isResidenceEnabled());
+        edit->setEnabled(form::isEnabled(m_sheet, field));
     } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
-        const int picked = list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        const int picked = form::pickedIndex(field, m_sheet.text(field));
         if (list->currentIndex() != picked) {
             const QSignalBlocker blocker(list);
             list->setCurrentIndex(picked);

@@ -1,12 +1,13 @@
-// The main window: every control of the form, bound to the score sheet.
+// The Qt view: every control of the form, bound to the score sheet.
 //
-//   form.h        the 70 controls as one table: kind, container, text, rectangle, font,
-//                 look, tab place; the window is built from it and from nothing else
-//   mainwindow.h  builds the widgets from the table and binds the sheet's fields to them
+//   mainwindow.h  builds the widgets from the form's table (form/form.h) and binds the
+//                 sheet's fields to them; commands go through form/actions.h
+//   qtform.h      the form's texts, rectangles, fonts, pictures and icon in Qt's types
 //   keyfilter.h   the key filters of the number boxes, judged by inputrules.h
 //   fonts.h       the bundled Song-style font behind "宋体"
 //   frame.h       the frames, drawn as the form draws them
-//   accessible.h  what a screen reader hears: frame names and the results of each action
+//   accessible.h  how a screen reader hears: frame names, and the announcer that delivers
+//                 the form's message after each action
 //
 // The sheet is the one source of truth. A user's edit is written into the sheet, whose
 // rules run before the write returns; the window hears of every write through its
@@ -44,10 +45,9 @@ class MainWindow final : public QWidget {
 
   private:
     void build();
-    void bind(Field field, QWidget* widget, std::vector<Field> heard);
-    void bindButton(std::string_view name, QWidget* widget, std::vector<Field> heard);
-    static std::vector<Field> heardAfter(const form::Control& c);
-    void act(const std::vector<Field>& heard, const std::function<void()>& action);
+    void bind(Field field, QWidget* widget, const form::Control& row);
+    void bindCommand(QWidget* widget, const form::Control& row);
+    void act(const form::Control& row, const std::function<void()>& action);
     void refresh(Field field);
 
     ScoreSheet& m_sheet;

@@ -29,8 +29,6 @@ class LinksTest : public QObject {
   private slots:
     void eachControlStartsOneLaunchPerClick_data();
     void eachControlStartsOneLaunchPerClick();
-    void verdictCaptionTest_data();
-    void verdictCaptionTest();
     void missingControlsAreSkipped();
 
     void browserAddress_data();
@@ -77,25 +75,6 @@ void LinksTest::eachControlStartsOneLaunchPerClick() {
     QCOMPARE(launches[1], launches[0]);
 }
 
-void LinksTest::verdictCaptionTest_data() {
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("pass") << "积分通过，马上入户" << true;
-    QTest::newRow("nearly") << "差一点，考证入户" << true;
-    QTest::newRow("computing") << "综合计算中…" << false;
-    QTest::newRow("short") << "需要补充一点分数…" << false;
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("trailing space") << "积分通过，马上入户 " << false;
-    QTest::newRow("ASCII comma") << "差一点,考证入户" << false;
-    QTest::newRow("part of it") << "积分通过" << false;
-}
-
-void LinksTest::verdictCaptionTest() {
-    QFETCH(QString, caption);
-    QFETCH(bool, opens);
-    QCOMPARE(verdictOpensConsultation(caption), opens);
-}
-
 void LinksTest::missingControlsAreSkipped() {
     // A window with only the consultation button: the others are reported, not followed.
     QWidget window;
@@ -104,7 +83,7 @@ void LinksTest::missingControlsAreSkipped() {
     auto* plain = new QWidget(&window);
     plain->setObjectName(QStringLiteral("logo")); // no clicked() signal
     std::vector<RecordingLauncher::Launch> launches;
-    QTest::ignoreMessage(QtWarningMsg, "links: no button 评分结果");
+    QTest::ignoreMessage(QtWarningMsg, "links: no clickable control 评分结果");
     QTest::ignoreMessage(QtWarningMsg, "links: no clickable control logo");
     QTest::ignoreMessage(QtWarningMsg, "links: no clickable control Vastrel");
     QTest::ignoreMessage(QtWarningMsg, "links: no clickable control Picture1");
@@ -186,7 +165,7 @@ void LinksTest::desktopLauncherOpensAcceptedAddress() {
         opened.append(url);
         return true;
     });
-    launcher.launch(kConsultCommand, kWindowNormal);
+    launcher.launch(kConsultCommand.toStdU16String(), outbound::kWindowNormal);
     QCOMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("https://www.vastrel.example/consult/"))});
     QVERIFY(!launcher.failureDialog());
 }
@@ -209,7 +188,7 @@ void LinksTest::desktopLauncherRefusesWithoutOpening() {
     QWidget window;
     window.show();
     DesktopLauncher launcher(&window, [&](const QUrl&) { return ++opened, true; });
-    launcher.launch(commandLine, kWindowNormal);
+    launcher.launch(commandLine.toStdU16String(), outbound::kWindowNormal);
     QCOMPARE(opened, 0);
     QVERIFY(launcher.failureDialog());
     auto* box = launcher.failureDialog()->findChild<QLineEdit*>(QStringLiteral("address"));
@@ -260,7 +239,7 @@ void LinksTest::ownerlessMessageGoesWithItsLauncher() {
     QPointer<QDialog> dialog;
     {
         DesktopLauncher launcher(nullptr, [](const QUrl&) { return false; });
-        launcher.launch(kSiteCommand, kWindowHidden);
+        launcher.launch(kSiteCommand.toStdU16String(), outbound::kWindowHidden);
         dialog = launcher.failureDialog();
         QVERIFY(dialog && dialog->isVisible());
     }

@@ -23,12 +23,13 @@ using namespace pelmora;
 
 namespace {
 
-class RecordingLauncher final : public Launcher {
+class RecordingLauncher final : public outbound::Launcher {
   public:
     explicit RecordingLauncher(std::vector<std::pair<QString, int>>& launches)
         : m_launches(launches) {}
-    void launch(const QString& commandLine, int windowStyle) override {
-        m_launches.emplace_back(commandLine, windowStyle);
+    void launch(std::u16string_view commandLine, int windowStyle) override {
+        m_launches.emplace_back(
+            QString::fromUtf16(commandLine.data(), qsizetype(commandLine.size())), windowStyle);
     }
 
   private:

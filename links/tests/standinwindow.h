@@ -3,7 +3,7 @@
 // window keeps it.
 #pragma once
 
-#include "links/launcher.h"
+#include "links/outbound.h"
 #include "window/clickablelabel.h"
 #ifndef Q_MOC_RUN // moc cannot parse the Chinese enumerators of the score sheet's fields
 #include "scoring/scoresheet.h"
@@ -60,12 +60,13 @@ class StandInWindow : public QWidget {
 };
 
 // Remembers every launch instead of starting anything.
-class RecordingLauncher final : public Launcher {
+class RecordingLauncher final : public outbound::Launcher {
   public:
     using Launch = std::pair<QString, int>;
     explicit RecordingLauncher(std::vector<Launch>& launches) : m_launches(launches) {}
-    void launch(const QString& commandLine, int windowStyle) override {
-        m_launches.emplace_back(commandLine, windowStyle);
+    void launch(std::u16string_view commandLine, int windowStyle) override {
+        m_launches.emplace_back(
+            QString::fromUtf16(commandLine.data(), qsizetype(commandLine.size())), windowStyle);
     }
 
   private:

@@ -2,13 +2,13 @@
 // clicks send: each scenario runs a few user steps, then every field's control must show
 // what the sheet holds and the listed fields the expected texts. Rectangles are the form's
 // own twips, divided by 15, not read back from the code under test.
+#include "form/inputrules.h"
 #include "win32/controlids.h"
 #include "win32/mainwindow.h"
 #include "win32/processlauncher.h"
 #include "win32/qrcodewindow.h"
 #include "win32/resources.h"
 #include "win32/text.h"
-#include "window/inputrules.h"
 
 #include <gtest/gtest.h>
 

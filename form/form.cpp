@@ -1,7 +1,9 @@
 #include "form.h"
 
 #include "pelmora/version.h"
+#include "scoring/scoresheet.h"
 
+#include <algorithm>
 #include <array>
 
 namespace pelmora::form {
@@ -9,6 +11,7 @@ namespace {
 
 using enum Kind;
 using enum Font;
+using F = Field;
 
 // Texts of the sheet's fields (list items included) come from the sheet.
 constexpr std::string_view sheet{};
@@ -22,9 +25,9 @@ constexpr std::string_view kContactTelephone = "0755-00000000";
 constexpr std::array kControls = std::to_array<Control>({
 //   name          kind      container  text                          left   top  width height font look         tab  names  describes  heard  says
     // The client area of Pelmora
-    {"logo",       Picture,  window,    ":/assets/banner.jpg",           0,   120, 5295, 1170, D,  Plain,        30, {}, {}, {}, "Vastrel 标志：点击在浏览器中打开网站"},
+    {"logo",       Picture,  window,    "banner.jpg",                    0,   120, 5295, 1170, D,  Plain,        30, {}, {}, {}, "Vastrel 标志：点击在浏览器中打开网站"},
     {"Label1",     Label,    window,    "学历",                         240,  1440,  735,  300, L,  Plain,         0, "选择学历"},
-    {"选择学历",   List,     window,    sheet,                         1080,  1440, 3615,  300, D,  Plain,         1, {}, {}, "选择学历 学历得分"},
+    {"选择学历",   List,     window,    sheet,                         1080,  1440, 3615,  300, D,  Plain,         1, {}, {}, {F::选择学历, F::学历得分}},
     {"学历得分",   Label,    window,    sheet,                         4800,  1440,  500,  255, L,  Red | Centre,  2},
     {"个人",       Frame,    window,    "个人",                         120,  1800, 5175, 2655, L,  Plain,        31},
     {"社保",       Frame,    window,    "社保",                         120,  4560, 5175, 2655, L,  Plain,         3},
@@ -40,47 +43,47 @@ constexpr std::array kControls = std::to_array<Control>({
     {"Label21",    Label,    "个人",    "出生日期",                    1680,   840, 1215,  300, L,  Plain,        53, "出生日期"},
     {"出生日期",   Label,    "个人",    sheet,                         2880,   840, 2055,  300, L,  Red | Centre, 56},
     {"Label13",    Label,    "个人",    "年龄",                         120,  1320,  600,  300, L,  Plain,        32, "年龄"},
-    {"年龄",       TextBox,  "个人",    sheet,                          840,  1320,  600,  270, D,  Centre,       35, {}, {}, "年龄得分"},
+    {"年龄",       TextBox,  "个人",    sheet,                          840,  1320,  600,  270, D,  Centre,       35, {}, {}, {F::年龄得分}},
     {"年龄得分",   Label,    "个人",    sheet,                         2280,  1320,  495,  300, L,  Red | Centre, 43},
-    {"身份证解读", Button,   "个人",    "身份证解读",                  2880,  1320, 2055,  255, D,  Plain,        51, {}, {}, "出生日期 性别"},
+    {"身份证解读", Button,   "个人",    "身份证解读",                  2880,  1320, 2055,  255, D,  Plain,        51, {}, {}, {F::出生日期, F::性别}},
     {"Label15",    Label,    "个人",    "住房",                         120,  1800,  600,  300, L,  Plain,        34, "房产状况"},
-    {"房产状况",   List,     "个人",    sheet,                          840,  1800, 1250,  300, D,  Plain,        37, {}, {}, "房产状况 房产得分"},
+    {"房产状况",   List,     "个人",    sheet,                          840,  1800, 1250,  300, D,  Plain,        37, {}, {}, {F::房产状况, F::房产得分}},
     {"房产得分",   Label,    "个人",    sheet,                         2280,  1800,  495,  300, L,  Red | Centre, 44},
     {"Label17",    Label,    "个人",    "居住时长",                    2880,  1800, 1200,  300, L,  Plain,        40, "居住时长"},
-    {"居住时长",   TextBox,  "个人",    sheet,                         4080,  1800,  495,  270, D,  Centre,       41, {}, {}, "房产得分"},
+    {"居住时长",   TextBox,  "个人",    sheet,                         4080,  1800,  495,  270, D,  Centre,       41, {}, {}, {F::房产得分}},
     {"Label18",    Label,    "个人",    "日",                          4680,  1800,  300,  300, L,  Plain,        42, {}, "居住时长"},
     {"Label14",    Label,    "个人",    "生育",                         120,  2280,  600,  300, L,  Plain,        33, "生育状况"},
-    {"生育状况",   List,     "个人",    sheet,                          840,  2280, 1250,  300, D,  Plain,        36, {}, {}, "生育状况 生育得分"},
+    {"生育状况",   List,     "个人",    sheet,                          840,  2280, 1250,  300, D,  Plain,        36, {}, {}, {F::生育状况, F::生育得分}},
     {"生育得分",   Label,    "个人",    sheet,                         2280,  2280,  495,  300, L,  Red | Centre, 45},
     {"Label16",    Label,    "个人",    "个人得分",                    2880,  2280, 1200,  300, L,  Plain,        38},
     {"个人得分",   Label,    "个人",    sheet,                         4080,  2280,  495,  300, L,  Red | Centre, 39},
 
     // Social insurance
     {"Label3",     Label,    "社保",    "养老",                         120,   360,  600,  300, L,  Plain,         5, "养老月数"},
-    {"养老月数",   TextBox,  "社保",    sheet,                          840,   360,  600,  270, D,  Centre,       11, {}, {}, "养老得分"},
+    {"养老月数",   TextBox,  "社保",    sheet,                          840,   360,  600,  270, D,  Centre,       11, {}, {}, {F::养老得分}},
     {"Label7",     Label,    "社保",    "个月",                        1560,   360,  600,  300, L,  Plain,        14, {}, "养老月数"},
     {"养老得分",   Label,    "社保",    sheet,                         2280,   360,  495,  300, L,  Red | Centre, 21},
     {"统一月数",   TextBox,  "社保",    sheet,                         2880,   360,  375,  270, D,  Centre,       24},
-    {"统一月",     Button,   "社保",    "统一（月）",                  3360,   360, 1215,  255, D,  Plain,        25, {}, {}, "社保得分"},
+    {"统一月",     Button,   "社保",    "统一（月）",                  3360,   360, 1215,  255, D,  Plain,        25, {}, {}, {F::社保得分}},
     {"Label4",     Label,    "社保",    "医疗",                         120,   840,  600,  300, L,  Plain,         6, "医疗月数"},
-    {"医疗月数",   TextBox,  "社保",    sheet,                          840,   840,  600,  270, D,  Centre,       10, {}, {}, "医疗得分"},
+    {"医疗月数",   TextBox,  "社保",    sheet,                          840,   840,  600,  270, D,  Centre,       10, {}, {}, {F::医疗得分}},
     {"Label8",     Label,    "社保",    "个月",                        1560,   840,  600,  300, L,  Plain,        15, {}, "医疗月数"},
     {"医疗得分",   Label,    "社保",    sheet,                         2280,   840,  495,  300, L,  Red | Centre, 20},
     {"统一年数",   TextBox,  "社保",    sheet,                         2880,   840,  375,  270, D,  Centre,       26},
-    {"统一年",     Button,   "社保",    "统一（年）",                  3360,   840, 1215,  255, D,  Plain,        27, {}, {}, "社保得分"},
+    {"统一年",     Button,   "社保",    "统一（年）",                  3360,   840, 1215,  255, D,  Plain,        27, {}, {}, {F::社保得分}},
     {"Label2",     Label,    "社保",    "工伤",                         120,  1320,  600,  300, L,  Plain,         4, "工伤月数"},
-    {"工伤月数",   TextBox,  "社保",    sheet,                          840,  1320,  600,  270, D,  Centre,        9, {}, {}, "工伤得分"},
+    {"工伤月数",   TextBox,  "社保",    sheet,                          840,  1320,  600,  270, D,  Centre,        9, {}, {}, {F::工伤得分}},
     {"Label9",     Label,    "社保",    "个月",                        1560,  1320,  600,  300, L,  Plain,        16, {}, "工伤月数"},
     {"工伤得分",   Label,    "社保",    sheet,                         2280,  1320,  495,  300, L,  Red | Centre, 19},
     {"Frame2",     Frame,    "社保",    "",                            2880,  1320, 2055,  855, D,  Plain,        58},
     // In front of Frame2's top edge, as that frame's title; it belongs to 社保.
-    {"公司申办",   CheckBox, "社保",    "通过公司申办",                3120,  1320, 1575,  255, M,  Plain,        57, {}, {}, "社保得分"},
+    {"公司申办",   CheckBox, "社保",    "通过公司申办",                3120,  1320, 1575,  255, M,  Plain,        57, {}, {}, {F::社保得分}},
     {"Label6",     Label,    "社保",    "生育",                         120,  1800,  600,  300, L,  Plain,         8, "生育险月数"},
-    {"生育险月数", TextBox,  "社保",    sheet,                          840,  1800,  600,  270, D,  Centre,       12, {}, {}, "生育险得分"},
+    {"生育险月数", TextBox,  "社保",    sheet,                          840,  1800,  600,  270, D,  Centre,       12, {}, {}, {F::生育险得分}},
     {"Label10",    Label,    "社保",    "个月",                        1560,  1800,  600,  300, L,  Plain,        17, {}, "生育险月数"},
     {"生育险得分", Label,    "社保",    sheet,                         2280,  1800,  495,  300, L,  Red | Centre, 22},
     {"Label5",     Label,    "社保",    "失业",                         120,  2280,  600,  300, L,  Plain,         7, "失业月数"},
-    {"失业月数",   TextBox,  "社保",    sheet,                          840,  2280,  600,  270, D,  Centre,       13, {}, {}, "失业得分"},
+    {"失业月数",   TextBox,  "社保",    sheet,                          840,  2280,  600,  270, D,  Centre,       13, {}, {}, {F::失业得分}},
     {"Label11",    Label,    "社保",    "个月",                        1560,  2280,  600,  300, L,  Plain,        18, {}, "失业月数"},
     {"失业得分",   Label,    "社保",    sheet,                         2280,  2280,  495,  300, L,  Red | Centre, 23},
     {"Label12",    Label,    "社保",    "社保得分",                    2880,  2280, 1200,  300, L,  Plain,        28},
@@ -102,7 +105,7 @@ constexpr std::array kControls = std::to_array<Control>({
     {"Label25",    Label,    "Frame1",  kContactTelephone,             1320,  2280, 1575,  255, M,  Red,          63},
 
     // The QR code
-    {"Picture1",   Picture,  "扫一扫",  ":/assets/qr-small.jpg",        120,   240, 1935, 1935, D,  Plain,        61, {}, {}, {}, "公众号二维码：点击打开大图"},
+    {"Picture1",   Picture,  "扫一扫",  "qr-small.jpg",                 120,   240, 1935, 1935, D,  Plain,        61, {}, {}, {}, "公众号二维码：点击打开大图"},
 });
 // clang-format on
 
@@ -123,6 +126,35 @@ static_assert(tabPlacesAreUnique());
 
 std::span<const Control> controls() {
     return kControls;
+}
+
+const Control* control(std::string_view name) {
+    for (const Control& c : kControls) {
+        if (c.name == name)
+            return &c;
+    }
+    return nullptr;
+}
+
+const Control& firstFocus() {
+    const Control* first = nullptr;
+    for (const Control& c : kControls) {
+        const bool takesFocus =
+            c.kind == TextBox || c.kind == List || c.kind == Button || c.kind == CheckBox;
+        if (takesFocus && (!first || c.tab < first->tab))
+            first = &c;
+    }
+    return *first;
+}
+
+int pickedIndex(Field list, std::string_view text) {
+    const auto items = listItems(list);
+    const auto found = std::find(items.begin(), items.end(), text);
+    return found == items.end() ? -1 : static_cast<int>(found - items.begin());
+}
+
+bool isEnabled(const ScoreSheet& sheet, Field field) {
+    return field != Field::居住时长 || sheet.isResidenceEnabled();
 }
 
 } // namespace pelmora::form

@@ -1,4 +1,4 @@
-#include "window/inputrules.h"
+#include "form/inputrules.h"
 
 #include <gtest/gtest.h>
 

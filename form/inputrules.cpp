@@ -30,14 +30,14 @@ bool acceptsTypedCharacter(Field box, char16_t code) {
 void resetInputs(ScoreSheet& sheet) {
     sheet.setText(Field::选择学历, "高中或以下学历");
     sheet.setText(Field::ID, "");
-    sheet.setText(Field::年龄, "18");
+    sheet.setText(Field::年龄, refillText(Field::年龄));
     sheet.setText(Field::房产状况, "无房产");
     sheet.setText(Field::生育状况, "未育");
     for (Field box : {Field::居住时长, Field::养老月数, Field::医疗月数, Field::工伤月数,
                       Field::生育险月数, Field::失业月数, Field::统一月数, Field::统一年数})
-        sheet.setText(box, "0");
+        sheet.setText(box, refillText(box));
     sheet.setChecked(false);
-    sheet.setText(Field::评分结果, "综合计算中…");
+    sheet.setText(Field::评分结果, verdict::kPending);
 }
 
 } // namespace pelmora
