@@ -11,8 +11,10 @@ cd "$(dirname "$0")"
 # Build and run: compilers, CMake, Qt 6 Widgets with its xcb and offscreen plugins.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
 # Tests: GoogleTest, Google Benchmark, clang with the sanitizer and fuzzer runtimes,
-# a decimal-comma locale, and the QR-code decoder that checks the pictures.
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales zbar-tools)
+# a decimal-comma locale, the QR-code decoder that checks the pictures, and clang-format
+# with git for the format check.
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales zbar-tools
+    clang-format git)
 # The package and its checks: file and dpkg-shlibdeps (CPack's dependencies), the
 # validators of the menu entry and the metainfo; the outside test's X server, keystrokes
 # and accessibility bus, and the Python that reads that bus.
@@ -102,6 +104,12 @@ build_and_test() {
         sed 's/^/   /'
 }
 
+# Every C++ source as the repository's .clang-format has it.
+check_format() {
+    log "format (clang-format)"
+    git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 clang-format --dry-run --Werror
+}
+
 # Builds the .deb from a release build, validates what it installs, checks its contents,
 # then drives the packaged program from outside: keystrokes in, accessibility bus out.
 package_and_check() {
@@ -118,7 +126,8 @@ package_and_check() {
     quietly packaging/check-deb.sh build/package/pelmora_*.deb build/package/extracted
     tail -n +"$mark" "$LOG" | grep -E '^  (Depends|FAIL)|package checked' | sed 's/^ */   /'
     log "outside test of the packaged program"
-    /usr/bin/python3 tests/outside/outside_test.py build/package/extracted/usr/bin/pelmora
+    PELMORA_SESSION_LOG=$LOG /usr/bin/python3 tests/outside/outside_test.py \
+        build/package/extracted/usr/bin/pelmora
 }
 
 # Cross-builds pelmora.exe and its tests, and runs them under Wine on a private X server,
@@ -151,12 +160,14 @@ test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" \
         "${SCREEN_READER_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
     ensure_comma_locale
+    check_format
     build_and_test core # the scoring core alone: proves it needs nothing of Qt
     build_and_test debug
     build_and_test asan
     package_and_check
     log "screen-reader test of the packaged program (Orca)"
-    /usr/bin/python3 tests/outside/orca_test.py build/package/extracted/usr/bin/pelmora
+    PELMORA_SESSION_LOG=$LOG /usr/bin/python3 tests/outside/orca_test.py \
+        build/package/extracted/usr/bin/pelmora
     windows_build_and_test
     log "fuzzing"
     build fuzz sheet_fuzzer

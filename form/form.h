@@ -74,8 +74,9 @@ class FieldList {
     constexpr bool empty() const { return m_count == 0; }
     constexpr std::size_t size() const { return m_count; }
 
-  private:
     static constexpr std::size_t kCapacity = 6;
+
+  private:
     std::array<Field, kCapacity> m_fields{};
     std::size_t m_count = 0;
 };
@@ -96,9 +97,10 @@ struct Control {
     std::string_view names = {};
     // For a label: the control whose accessible description it is (a unit, a note).
     std::string_view describes = {};
-    // For an input or a command: the fields, in the order spoken, that a screen reader
-    // hears after the user acts on it, when they changed, before the total and the
-    // verdict, which it hears for every control.
+    // For an input or a command whose action a screen reader hears (form/announce.h):
+    // the fields it may change, in the order spoken. Empty for a control whose edits change
+    // no score by themselves (the ID and unify boxes): the screen reader's own echo of the
+    // key is enough there.
     FieldList heard = {};
     // For a picture or a link: what it is and what a click does, for assistive technology.
     std::string_view says = {};

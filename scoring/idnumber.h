@@ -13,6 +13,9 @@ struct IdReading {
     int birthYear;
 };
 
+// What 出生日期 shows for a number that cannot be read.
+inline constexpr std::string_view kIdNumberError = "号码有误";
+
 // Positions count characters (code points) of valid UTF-8. nullopt when the length is
 // neither 15 nor 18, or when a year or sex position holds anything but an ASCII digit.
 std::optional<IdReading> readIdNumber(std::string_view number);

@@ -215,7 +215,7 @@ class Rules {
     static void idNumber(ScoreSheet& s) {
         std::optional<IdReading> reading = readIdNumber(s.text(Field::ID));
         if (!reading) {
-            s.setText(Field::出生日期, "号码有误");
+            s.setText(Field::出生日期, kIdNumberError);
             return;
         }
         s.setText(Field::出生日期, reading->birthDate);

@@ -13,6 +13,7 @@ failed, 2 when the test could not run (missing tool, no program, no display).
 Needs the Debian packages xvfb xauth xdotool dbus at-spi2-core python3-pyatspi, and
 Debian's /usr/bin/python3 (the only Python here that can import pyatspi).
 """
+import contextlib
 import ctypes
 import datetime
 import os
@@ -757,7 +758,11 @@ def relaunch_in_session(program, script=__file__, missing_tools=missing_tools):
         # or a probe), and a program connecting at that moment finds no display.
         command = ["xvfb-run", "-a", "-n", first, "-s", "-screen 0 1280x1024x24 -noreset",
                    "dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(script), program]
-        session = subprocess.Popen(command, env=env, start_new_session=True)
+        # What the session's daemons say on stderr (D-Bus's "Activating service …") is
+        # chatter: it goes to the log named by PELMORA_SESSION_LOG, when one is named.
+        chatter = os.environ.get("PELMORA_SESSION_LOG")
+        with open(chatter, "a") if chatter else contextlib.nullcontext() as log:
+            session = subprocess.Popen(command, env=env, start_new_session=True, stderr=log)
         try:
             code = session.wait(timeout=WHOLE_RUN_LIMIT)
         except subprocess.TimeoutExpired:
