@@ -1,6 +1,6 @@
 // What one user action costs on the score sheet alone, cascade included.
-#include "scoring/scoresheet.h"
 #include "form/inputrules.h"
+#include "scoring/scoresheet.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,8 +6,8 @@
 // the inputs. The first difference aborts with a description of what was done.
 #include "model.h"
 
-#include "scoring/scoresheet.h"
 #include "form/inputrules.h"
+#include "scoring/scoresheet.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
