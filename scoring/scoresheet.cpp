@@ -229,6 +229,10 @@ ScoreSheet::ScoreSheet(YearSource currentYear) : m_currentYear(std::move(current
         m_texts[i] = std::string(startText(static_cast<Field>(i)));
 }
 
+ScoreSheet::ScoreSheet(const ScoreSheet& other)
+    : m_texts(other.m_texts), m_checked(other.m_checked),
+      m_residenceEnabled(other.m_residenceEnabled), m_currentYear(other.m_currentYear) {}
+
 bool ScoreSheet::setText(Field field, std::string_view text) {
     switch (fieldKind(field)) {
     case FieldKind::CheckBox:

@@ -35,7 +35,10 @@ class ScoreSheet {
     using SubscriptionId = std::uint64_t;
 
     explicit ScoreSheet(YearSource currentYear = localCalendarYear);
-    ScoreSheet(const ScoreSheet&) = delete;
+    // A copy takes the whole state (texts, check state, enabled state, year source) but
+    // no observers: it is a scratch sheet for trying changes, and whatever listens to the
+    // original must not hear of them. Explicit, so that no sheet is copied by accident.
+    explicit ScoreSheet(const ScoreSheet& other);
     ScoreSheet& operator=(const ScoreSheet&) = delete;
 
     const std::string& text(Field field) const { return m_texts[index(field)]; }
