@@ -8,6 +8,7 @@
 // total -> verdict). No rule keeps state: each recomputes from the current texts.
 //
 //   numbers.h   the text <-> number conversions every rule uses
+//   scheme.h    the numbers of the scheme, which the explanations (present/) quote too
 //   points.h    the points tables, as pure functions
 //   idnumber.h  reading birth date, sex and age from an identity-card number
 //   rules.cpp   the rules, bound to the notifications
