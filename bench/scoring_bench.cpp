@@ -1,5 +1,7 @@
 // What one user action costs on the score sheet alone, cascade included.
 #include "form/inputrules.h"
+#include "present/compose.h"
+#include "present/whatif.h"
 #include "scoring/scoresheet.h"
 
 #include <benchmark/benchmark.h>
@@ -70,5 +72,33 @@ void typedDigitWithObserver(benchmark::State& state) {
     state.SetItemsProcessed(2 * state.iterations());
 }
 BENCHMARK(typedDigitWithObserver);
+
+// What the verdict's tooltip costs when it is asked for: the suggestions (about ten copies
+// of the sheet, each run through its cascade) and the projection.
+void suggestionsAndProjection(benchmark::State& state) {
+    ScoreSheet sheet(fixedYear);
+    sheet.setText(Field::年龄, "30");
+    sheet.setText(Field::选择学历, "全日制大专或高技");
+    sheet.setText(Field::房产状况, "无房产");
+    sheet.setText(Field::统一月数, "24");
+    sheet.click(Command::统一月);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(suggestions(sheet));
+        benchmark::DoNotOptimize(projection(sheet));
+    }
+}
+BENCHMARK(suggestionsAndProjection);
+
+// The whole assessment to copy, every explanation and the above included.
+void assessmentToCopy(benchmark::State& state) {
+    ScoreSheet sheet(fixedYear);
+    sheet.setText(Field::年龄, "30");
+    sheet.setText(Field::选择学历, "全日制大专或高技");
+    sheet.setText(Field::统一月数, "24");
+    sheet.click(Command::统一月);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(assessmentText(sheet, {2026, 3, 5}));
+}
+BENCHMARK(assessmentToCopy);
 
 } // namespace

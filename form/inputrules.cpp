@@ -1,5 +1,7 @@
 #include "inputrules.h"
 
+#include "scoring/scheme.h"
+
 namespace pelmora {
 
 bool isFilteredBox(Field box) {
@@ -37,7 +39,7 @@ void resetInputs(ScoreSheet& sheet) {
                       Field::生育险月数, Field::失业月数, Field::统一月数, Field::统一年数})
         sheet.setText(box, refillText(box));
     sheet.setChecked(false);
-    sheet.setText(Field::评分结果, verdict::kPending);
+    sheet.setText(Field::评分结果, scheme::kCalculating);
 }
 
 } // namespace pelmora

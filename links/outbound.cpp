@@ -2,7 +2,7 @@
 
 #include "addresses.h"
 
-#include "scoring/fields.h"
+#include "scoring/scheme.h"
 
 namespace pelmora::outbound {
 
@@ -20,7 +20,7 @@ std::u16string_view addressOf(std::u16string_view commandLine) {
 bool verdictOpensConsultation(std::string_view caption) {
     // A whitelist rather than "anything but the two waiting captions": a caption the sheet
     // never writes (empty, or changed by hand) opens nothing.
-    return caption == verdict::kPasses || caption == verdict::kShort;
+    return caption == scheme::kVerdictPass || caption == scheme::kVerdictShort;
 }
 
 std::optional<Link> linkOf(std::string_view control, std::string_view verdictCaption) {

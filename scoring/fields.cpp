@@ -1,5 +1,7 @@
 #include "fields.h"
 
+#include "scheme.h"
+
 #include <array>
 
 namespace pelmora {
@@ -45,7 +47,7 @@ constexpr std::array<FieldInfo, kFieldCount> kFields{{
     {"公司申办", CheckBox, ""},
     {"社保得分", Label, "0"},
     {"合计得分", Label, "0"},
-    {"评分结果", Button, verdict::kPending},
+    {"评分结果", Button, scheme::kCalculating},
 }};
 
 static_assert(kFields[index(Field::评分结果)].name == "评分结果");

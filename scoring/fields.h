@@ -75,14 +75,6 @@ std::string_view startText(Field field);
 // for 年龄, "0" for the residence, months and unify boxes; empty for other fields.
 std::string_view refillText(Field box);
 
-// The captions of 评分结果: waiting for a result, then one of the three verdicts.
-namespace verdict {
-inline constexpr std::string_view kPending = "综合计算中…";
-inline constexpr std::string_view kNeedsPoints = "需要补充一点分数…";
-inline constexpr std::string_view kShort = "差一点，考证入户";
-inline constexpr std::string_view kPasses = "积分通过，马上入户";
-} // namespace verdict
-
 inline constexpr int index(Field field) {
     return static_cast<int>(field);
 }

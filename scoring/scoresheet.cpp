@@ -3,6 +3,7 @@
 #include "idnumber.h"
 #include "numbers.h"
 #include "points.h"
+#include "scheme.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,7 +70,7 @@ class Rules {
             unify(s, Field::统一月数, 1);
             break;
         case Command::统一年:
-            unify(s, Field::统一年数, 12);
+            unify(s, Field::统一年数, scheme::kMonthsPerYear);
             break;
         case Command::身份证解读:
             idNumber(s);
@@ -78,22 +79,10 @@ class Rules {
     }
 
   private:
-    struct Insurance {
-        Field box;
-        Field score;
-        int pointsPerYear;
-    };
-    // In the order every rule visits them.
-    static constexpr Insurance kInsurances[] = {
-        {Field::养老月数, Field::养老得分, 3}, {Field::医疗月数, Field::医疗得分, 1},
-        {Field::工伤月数, Field::工伤得分, 1}, {Field::生育险月数, Field::生育险得分, 1},
-        {Field::失业月数, Field::失业得分, 1},
-    };
-    static constexpr int kEmployerBonus = 10;
-    static constexpr double kInsuranceCap = 60;
+    using Insurance = scheme::Insurance;
 
     static const Insurance* insuranceOfBox(Field box) {
-        for (const Insurance& insurance : kInsurances) {
+        for (const Insurance& insurance : scheme::kInsurances) {
             if (insurance.box == box)
                 return &insurance;
         }
@@ -113,19 +102,14 @@ class Rules {
 
     static void insuranceCap(ScoreSheet& s) {
         std::optional<double> value = strictNumber(s.text(Field::社保得分));
-        if (value && *value > kInsuranceCap)
-            write(s, Field::社保得分, kInsuranceCap);
+        if (value && *value > scheme::kInsuranceCap)
+            write(s, Field::社保得分, scheme::kInsuranceCap);
     }
 
     static void verdict(ScoreSheet& s) {
         // The total is always written by the total rule; an unreadable one counts as 0.
         double t = strictNumber(s.text(Field::合计得分)).value_or(0);
-        std::string_view caption = verdict::kNeedsPoints;
-        if (t > 99)
-            caption = verdict::kPasses;
-        else if (t > 0)
-            caption = verdict::kShort;
-        s.setText(Field::评分结果, caption);
+        s.setText(Field::评分结果, scheme::verdictFor(t));
     }
 
     static void personalSum(ScoreSheet& s) {
@@ -186,10 +170,10 @@ class Rules {
 
     static void insuranceSum(ScoreSheet& s) {
         double sum = 0;
-        for (const Insurance& insurance : kInsurances)
+        for (const Insurance& insurance : scheme::kInsurances)
             sum += leading(s, insurance.score);
         if (s.isChecked())
-            sum += kEmployerBonus;
+            sum += scheme::kEmployerBonus;
         write(s, Field::社保得分, sum);
     }
 
@@ -208,7 +192,7 @@ class Rules {
         std::string months = "0";
         if (*value > 0)
             months = factor == 1 ? text : shortestDecimal(*value * factor);
-        for (const Insurance& insurance : kInsurances)
+        for (const Insurance& insurance : scheme::kInsurances)
             s.setText(insurance.box, months);
     }
 
@@ -228,6 +212,10 @@ ScoreSheet::ScoreSheet(YearSource currentYear) : m_currentYear(std::move(current
     for (int i = 0; i < kFieldCount; ++i)
         m_texts[i] = std::string(startText(static_cast<Field>(i)));
 }
+
+ScoreSheet::ScoreSheet(const ScoreSheet& other)
+    : m_texts(other.m_texts), m_checked(other.m_checked),
+      m_residenceEnabled(other.m_residenceEnabled), m_currentYear(other.m_currentYear) {}
 
 bool ScoreSheet::setText(Field field, std::string_view text) {
     switch (fieldKind(field)) {

@@ -8,6 +8,7 @@
 // total -> verdict). No rule keeps state: each recomputes from the current texts.
 //
 //   numbers.h   the text <-> number conversions every rule uses
+//   scheme.h    the numbers of the scheme, which the explanations (present/) quote too
 //   points.h    the points tables, as pure functions
 //   idnumber.h  reading birth date, sex and age from an identity-card number
 //   scoresheet.cpp  the sheet, and the rules (class Rules) bound to its notifications
@@ -35,7 +36,10 @@ class ScoreSheet {
     using SubscriptionId = std::uint64_t;
 
     explicit ScoreSheet(YearSource currentYear = localCalendarYear);
-    ScoreSheet(const ScoreSheet&) = delete;
+    // A copy takes the whole state (texts, check state, enabled state, year source) but
+    // no observers: it is a scratch sheet for trying changes, and whatever listens to the
+    // original must not hear of them. Explicit, so that no sheet is copied by accident.
+    explicit ScoreSheet(const ScoreSheet& other);
     ScoreSheet& operator=(const ScoreSheet&) = delete;
 
     const std::string& text(Field field) const { return m_texts[index(field)]; }

@@ -443,6 +443,36 @@ TEST(Subscriptions, SafeToChangeWhileDelivering) {
     EXPECT_TRUE(heard.empty());
 }
 
+TEST_F(Sheet, CopyTakesTheStateButNotTheObservers) {
+    // The start state is inconsistent (个人得分 "0" beside 年龄得分 "5"): no replay of the
+    // inputs could rebuild it, a copy must keep it.
+    EXPECT_EQ(ScoreSheet(sheet).text(Field::个人得分), "0");
+
+    set(Field::房产状况, "居住证");
+    set(Field::居住时长, "1000");
+    sheet.setChecked(true);
+    set(Field::ID, "440301200001011234");
+    clearLog();
+
+    ScoreSheet copy(sheet);
+    for (int i = 0; i < kFieldCount; ++i)
+        EXPECT_EQ(copy.text(Field(i)), sheet.text(Field(i))) << fieldName(Field(i));
+    EXPECT_TRUE(copy.isChecked());
+    EXPECT_TRUE(copy.isResidenceEnabled());
+
+    copy.setText(Field::房产状况, "有房无按揭");
+    copy.setChecked(false);
+    copy.click(Command::身份证解读);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(copy.text(Field::年龄), "26"); // the year source came along
+    EXPECT_EQ(copy.text(Field::房产得分), "30");
+    EXPECT_FALSE(copy.isResidenceEnabled());
+    EXPECT_EQ(sheet.text(Field::房产得分), "2");
+    EXPECT_TRUE(sheet.isResidenceEnabled());
+    EXPECT_TRUE(sheet.isChecked());
+    EXPECT_EQ(sheet.text(Field::年龄), "18");
+}
+
 TEST(Clock, YearComesFromTheInjectedSource) {
     int year = 2030;
     ScoreSheet sheet([&] { return year; });

@@ -1,0 +1,106 @@
+// The suggestions and the projection of a few sheets, worked out by hand from the scheme.
+#include "present/compose.h"
+#include "present/whatif.h"
+
+#include "sheetsteps.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace pelmora;
+using namespace pelmora::testing;
+
+namespace {
+
+struct Case {
+    const char* name;
+    Steps steps;
+    std::vector<std::string> suggestions;
+    std::array<const char*, 3> projectedTotals;
+    std::optional<int> firstPassingYear;
+};
+
+const Case kCases[] = {
+    {"TiesKeepTheFormsOrder",
+     {{Field::年龄, "30"},
+      {Field::选择学历, "全日制大专或高技"},
+      {Field::房产状况, "无房产"},
+      {Field::统一月数, "24"}},
+     {"学历改为“全日制本科有学位”：+30 分，合计 119 分，结果“积分通过，马上入户”",
+      "房产状况改为“有房无按揭”：+30 分，合计 119 分，结果“积分通过，马上入户”",
+      "学历改为“全日制本科”：+20 分，合计 109 分，结果“积分通过，马上入户”",
+      "房产状况改为“有房有按揭”：+20 分，合计 109 分，结果“积分通过，马上入户”",
+      "学历改为“非全日制本科”：+10 分，合计 99 分，结果“差一点，考证入户”"},
+     {"96", "103", "110"},
+     2},
+    // Only the boxes holding months go on growing.
+    {"At99AnyGainPasses",
+     {{Field::选择学历, "全日制本科"},
+      {Field::年龄, "30"},
+      {Field::养老月数, "12"},
+      {Field::医疗月数, "12"}},
+     {"房产状况改为“有房无按揭”：+30 分，合计 129 分，结果“积分通过，马上入户”",
+      "房产状况改为“有房有按揭”：+20 分，合计 119 分，结果“积分通过，马上入户”",
+      "学历改为“全日制本科有学位”：+10 分，合计 109 分，结果“积分通过，马上入户”",
+      "勾选公司申办：+10 分，合计 109 分，结果“积分通过，马上入户”",
+      "五项社保各再缴 12 个月：+7 分，合计 106 分，结果“积分通过，马上入户”"},
+     {"103", "107", "111"},
+     1},
+    // At 46 the exemption adds the age deduction to what a full-time bachelor's brings; the
+    // years bring the steeper deduction, then none, and residence under the permit.
+    {"ExemptionAndAgeBands",
+     {{Field::选择学历, "全日制大专或高技"},
+      {Field::年龄, "46"},
+      {Field::房产状况, "居住证"},
+      {Field::居住时长, "300"},
+      {Field::统一月数, "12"}},
+     {"学历改为“全日制本科有学位”：+50 分，合计 107 分，结果“积分通过，马上入户”",
+      "学历改为“全日制本科”：+40 分，合计 97 分，结果“差一点，考证入户”",
+      "房产状况改为“有房无按揭”：+30 分，合计 87 分，结果“差一点，考证入户”",
+      "房产状况改为“有房有按揭”：+20 分，合计 77 分，结果“差一点，考证入户”",
+      "学历改为“非全日制本科”：+10 分，合计 67 分，结果“差一点，考证入户”"},
+     {"60", "93", "101"},
+     3},
+    {"PermitWhenLittleElseIsLeft",
+     {{Field::选择学历, "全日制本科有学位"},
+      {Field::年龄, "30"},
+      {Field::生育状况, "政策外生育"},
+      {Field::统一月数, "36"},
+      {Field::公司申办, "1"}},
+     {"房产状况改为“有房无按揭”：+30 分，合计 116 分，结果“积分通过，马上入户”",
+      "房产状况改为“有房有按揭”：+20 分，合计 106 分，结果“积分通过，马上入户”",
+      "五项社保各再缴 12 个月：+7 分，合计 93 分，结果“差一点，考证入户”",
+      "办居住证并住满一年（房产状况改为“居住证”，居住时长 365 天）：+1 分，合计 87 分，结果“差一"
+      "点，考证入户”"},
+     {"93", "100", "107"},
+     2},
+    {"NothingWhilePassing",
+     {{Field::选择学历, "全日制本科"},
+      {Field::年龄, "30"},
+      {Field::养老月数, "12"},
+      {Field::医疗月数, "24"}},
+     {},
+     {"104", "108", "112"},
+     1},
+};
+
+TEST(WhatIf, SuggestionsAndProjection) {
+    for (const Case& c : kCases) {
+        ScoreSheet sheet(fixedYear);
+        play(sheet, c.steps);
+        std::vector<std::string> lines;
+        for (const Suggestion& s : suggestions(sheet))
+            lines.push_back(suggestionLine(s));
+        EXPECT_EQ(lines, c.suggestions) << c.name;
+        Projection later = projection(sheet);
+        for (std::size_t i = 0; i < later.years.size(); ++i)
+            EXPECT_EQ(later.years[i].total, c.projectedTotals[i]) << c.name << " year " << i + 1;
+        EXPECT_EQ(later.firstPassingYear, c.firstPassingYear) << c.name;
+    }
+}
+
+} // namespace
