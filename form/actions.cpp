@@ -24,6 +24,21 @@ Action actionOf(std::string_view control) {
     return Action::None;
 }
 
+Field helpField(std::string_view control) {
+    if (const std::optional<Field> field = fieldByName(control))
+        return *field;
+    switch (actionOf(control)) {
+    case Action::UnifyMonths:
+        return Field::统一月数;
+    case Action::UnifyYears:
+        return Field::统一年数;
+    case Action::InterpretId:
+        return Field::ID;
+    default:
+        return Field::评分结果;
+    }
+}
+
 bool changesSheet(Action action) {
     switch (action) {
     case Action::Reset:

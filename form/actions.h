@@ -4,6 +4,7 @@
 #pragma once
 
 #include "links/outbound.h"
+#include "scoring/fields.h"
 
 #include <optional>
 #include <string_view>
@@ -31,6 +32,10 @@ Action actionOf(std::string_view control);
 
 // Whether the action writes the score sheet (so that a screen reader hears its results).
 bool changesSheet(Action action);
+
+// The field F1 explains when the named control has the focus: its own field, the box a
+// command reads (统一月数, 统一年数, ID), else the verdict (重置, 在线咨询, 评分结果).
+Field helpField(std::string_view control);
 
 // What the view must do besides the sheet's own changes.
 struct Effect {

@@ -116,6 +116,9 @@ const Control* control(std::string_view name);
 const Control& firstFocus();
 
 inline constexpr std::string_view kWindowTitle = "Pelmora";
+// The window's menu command that copies the whole assessment (present/compose.h); its key
+// is Ctrl+Shift+C, and F1 on an input explains the score it feeds.
+inline constexpr std::string_view kCopyAssessment = "复制评分明细";
 inline constexpr std::string_view kFontFamily = "宋体";
 
 struct Rgb {

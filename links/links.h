@@ -10,7 +10,9 @@
 //   links.h            attaches the four links and the QR-code window to a main window
 #pragma once
 
+#ifndef Q_MOC_RUN // moc cannot parse the Chinese enumerators of the score sheet's fields
 #include "form/actions.h"
+#endif
 #include "outbound.h"
 
 #include <QObject>

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <ctime>
 
 namespace pelmora {
 namespace {
@@ -108,6 +109,17 @@ std::string helpText(const ScoreSheet& sheet, Field input) {
             text += "\n最有效的一步是" + suggestionLine(list.front()) + "。";
     }
     return text;
+}
+
+Date today() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
 std::string assessmentText(const ScoreSheet& sheet, const Date& date) {

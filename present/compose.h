@@ -17,6 +17,9 @@ struct Date {
     int day;
 };
 
+// Today in local time, from the system clock: the date an assessment is copied on.
+Date today();
+
 // The score an input feeds (选择学历 -> 学历得分, ID -> 年龄得分, a months box -> its item
 // score, 统一月数 -> 社保得分 ...); a score field feeds itself. nullopt for 性别 and 出生日期.
 std::optional<Field> scoreFedBy(Field field);

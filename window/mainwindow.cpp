@@ -7,19 +7,26 @@
 #include "form/inputrules.h"
 #include "frame.h"
 #include "keyfilter.h"
+#include "present/compose.h"
 #include "qtform.h"
 #include "scoring/scoresheet.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QHelpEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStyleFactory>
+#include <QToolTip>
 
 #include <algorithm>
 #include <functional>
@@ -128,6 +135,16 @@ MainWindow::MainWindow(ScoreSheet& sheet, QWidget* parent)
     m_announcer = new Announcer(this);
     build();
     m_subscription = m_sheet.subscribe([this](Field field) { refresh(field); });
+
+    // The window's own menu (the text boxes keep theirs) and its key copy the assessment.
+    auto* copy = new QAction(qt(form::kCopyAssessment), this);
+    copy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    copy->setShortcutContext(Qt::WindowShortcut);
+    connect(copy, &QAction::triggered, this, &MainWindow::copyAssessment);
+    addAction(copy);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            &MainWindow::explainFocus);
 }
 
 MainWindow::~MainWindow() {
@@ -147,6 +164,34 @@ void MainWindow::paintEvent(QPaintEvent* event) {
             this, [this] { setWindowIcon(qtform::programIcon()); }, Qt::QueuedConnection);
     }
     QWidget::paintEvent(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QWidget::eventFilter(watched, event);
+    const std::optional<Field> field = fieldByName(watched->objectName().toStdString());
+    const std::string text = field ? tooltipText(m_sheet, *field) : std::string();
+    if (text.empty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), qt(text),
+                           static_cast<QWidget*>(watched));
+    return true;
+}
+
+// Shows at the focused control, until the next key or click, and says what its score is
+// made of, the total and the verdict, what is missing and the best step to take.
+void MainWindow::explainFocus() {
+    QWidget* focus = focusWidget();
+    if (!focus)
+        return;
+    const QString text = qt(helpText(m_sheet, form::helpField(focus->objectName().toStdString())));
+    QToolTip::showText(focus->mapToGlobal(QPoint(0, focus->height())), text, focus);
+    m_announcer->say(text);
+}
+
+void MainWindow::copyAssessment() {
+    QGuiApplication::clipboard()->setText(qt(assessmentText(m_sheet, today())));
 }
 
 void MainWindow::build() {
@@ -241,6 +286,7 @@ void MainWindow::bind(Field field, QWidget* widget, const form::Control& row) {
                 [this, row = &row](bool on) { act(*row, [&] { m_sheet.setChecked(on); }); });
     } else {
         widget->setAccessibleDescription(name); // score labels, 性别, 出生日期, the verdict
+        widget->installEventFilter(this);       // their tooltips say why
     }
     refresh(field);
 }

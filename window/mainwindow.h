@@ -6,6 +6,9 @@
 //   keyfilter.h   the key filters of the number boxes, judged by inputrules.h
 //   fonts.h       the bundled Song-style font behind "宋体"
 //   frame.h       the frames, drawn as the form draws them
+// A score's tooltip, F1 on an input and the copied assessment are the texts of
+// present/compose.h, made when asked for, never per keystroke.
+//
 //   accessible.h  how a screen reader hears: frame names, and the announcer that delivers
 //                 the form's message after each action
 //
@@ -42,6 +45,7 @@ class MainWindow final : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override; // tooltips made when shown
 
   private:
     void build();
@@ -49,6 +53,8 @@ class MainWindow final : public QWidget {
     void bindCommand(QWidget* widget, const form::Control& row);
     void act(const form::Control& row, const std::function<void()>& action);
     void refresh(Field field);
+    void explainFocus();
+    void copyAssessment();
 
     ScoreSheet& m_sheet;
     std::uint64_t m_subscription = 0;

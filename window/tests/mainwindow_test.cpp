@@ -7,6 +7,7 @@
 #include "window/frame.h"
 #include "window/mainwindow.h"
 #ifndef Q_MOC_RUN // moc cannot read the Chinese names in the sheet's headers
+#include "present/compose.h"
 #include "scoring/scoresheet.h"
 #endif
 
@@ -20,6 +21,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QStyleOptionComboBox>
+#include <QToolTip>
 #include <QtTest>
 
 #include <functional>
@@ -70,6 +72,7 @@ class MainWindowTest : public QObject {
     void editWithoutKeys();
     void accessibility();
     void announcements();
+    void explanations();
     void geometry_data();
     void geometry();
     void fonts_data();
@@ -623,6 +626,28 @@ void MainWindowTest::announcements() {
         action();
         QCOMPARE(heard, said);
     }
+}
+
+// The window delivers the composed texts where they are asked for: a score's tooltip, F1 at
+// the focused input (shown and said), and the assessment on the clipboard.
+void MainWindowTest::explanations() {
+    showActive();
+    replaceText(control<QLineEdit>("年龄"), "42");
+    auto* score = control<QLabel>("年龄得分");
+    QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), score->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(score, &hover);
+    QTRY_COMPARE(utf8(QToolTip::text()), tooltipText(*m_sheet, Field::年龄得分));
+    QVERIFY(QToolTip::text().contains("42"));
+
+    auto* announcer = m_window->findChild<Announcer*>("announcer");
+    QTest::keyClick(control<QLineEdit>("年龄"), Qt::Key_F1);
+    QTRY_COMPARE(utf8(QToolTip::text()), helpText(*m_sheet, Field::年龄));
+    QCOMPARE(utf8(announcer->message()), helpText(*m_sheet, Field::年龄));
+
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(control<QLineEdit>("年龄"), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(utf8(QGuiApplication::clipboard()->text()), assessmentText(*m_sheet, today()));
+    QVERIFY(QGuiApplication::clipboard()->text().contains("年龄：42"));
 }
 
 void MainWindowTest::geometry_data() {
