@@ -1,4 +1,5 @@
 // What one user action costs on the score sheet alone, cascade included.
+#include "form/announce.h"
 #include "form/inputrules.h"
 #include "present/compose.h"
 #include "present/whatif.h"
@@ -24,6 +25,21 @@ void typedDigitInAge(benchmark::State& state) {
     state.SetItemsProcessed(2 * state.iterations());
 }
 BENCHMARK(typedDigitInAge);
+
+// The same two edits, each with the message a screen reader hears composed, as a view does.
+void typedDigitInAgeHeard(benchmark::State& state) {
+    ScoreSheet sheet(fixedYear);
+    const form::Control& age = *form::control("年龄");
+    for (auto _ : state) {
+        for (const char* text : {"42", "4"}) {
+            const form::Heard heard(sheet, age);
+            sheet.setText(Field::年龄, text);
+            benchmark::DoNotOptimize(heard.message(sheet));
+        }
+    }
+    state.SetItemsProcessed(2 * state.iterations());
+}
+BENCHMARK(typedDigitInAgeHeard);
 
 void educationPick(benchmark::State& state) {
     ScoreSheet sheet(fixedYear);
