@@ -189,13 +189,4 @@ std::string sanitizedUtf8(std::string_view text) {
     return out;
 }
 
-std::size_t codePointCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (char c : utf8) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-            ++count;
-    }
-    return count;
-}
-
 } // namespace pelmora
