@@ -95,6 +95,17 @@ for name in glyphs.keys():
         low, high = min(low, pen.bounds[1]), max(high, pen.bounds[3])
 
 font = TTFont(sys.argv[1], recalcBBoxes=False, recalcTimestamp=False)
+# A family name of its own: where the whole Noto Serif CJK SC is installed, a subset of the
+# same name would lose to it (Windows then spaces lines by the whole face's metrics).
+for record in font["name"].names:
+    if record.nameID in (1, 4, 16):
+        record.string = "Pelmora Song"
+    elif record.nameID in (3, 6):
+        record.string = "PelmoraSong-Regular"
+cff = font["CFF "].cff
+cff.fontNames = ["PelmoraSong-Regular"]
+top = cff.topDictIndex[0]
+top.FamilyName, top.FullName = "Pelmora Song", "Pelmora Song"
 hhea, os2 = font["hhea"], font["OS/2"]
 os2.version = max(os2.version, 4)  # the first to define USE_TYPO_METRICS
 os2.fsSelection |= 1 << 7
@@ -105,8 +116,9 @@ EOF
 
 {
     echo 'PelmoraSong.otf is a subset of Noto Serif CJK SC (Regular), taken from the Debian package'
-    echo 'fonts-noto-cjk by scripts/make-assets.sh; it covers the characters in chars.txt. It keeps'
-    echo 'the original family name (the font has no Reserved Font Name) and is licensed as follows.'
+    echo 'fonts-noto-cjk by scripts/make-assets.sh; it covers the characters in chars.txt. It is'
+    echo 'named Pelmora Song, so that it never stands in for an installed Noto Serif CJK SC (the'
+    echo 'font has no Reserved Font Name), and is licensed as follows.'
     echo
     echo 'Copyright 2017-2022 Adobe (http://www.adobe.com/). Noto is a trademark of Google Inc.'
     echo

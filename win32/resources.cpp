@@ -13,7 +13,7 @@ namespace pelmora::win32 {
 namespace {
 
 // The family name inside assets/fonts/PelmoraSong.otf.
-constexpr wchar_t kBundledFace[] = L"Noto Serif CJK SC";
+constexpr wchar_t kBundledFace[] = L"Pelmora Song";
 
 // Releases a COM interface when it goes out of scope.
 template <class T> class Com {
