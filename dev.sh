@@ -16,10 +16,10 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev locales zbar-tools
     clang-format git)
 # The package and its checks: file and dpkg-shlibdeps (CPack's dependencies), the
-# validators of the menu entry and the metainfo; the outside test's X server, keystrokes
-# and accessibility bus, and the Python that reads that bus.
+# validators of the menu entry and the metainfo; the outside test's X server, keystrokes,
+# clipboard reader and accessibility bus, and the Python that reads that bus.
 PACKAGE_PACKAGES=(file dpkg-dev desktop-file-utils appstream
-    xvfb xauth xdotool dbus at-spi2-core python3 python3-pyatspi)
+    xvfb xauth xdotool xclip dbus at-spi2-core python3 python3-pyatspi)
 # The Windows program: the MinGW-w64 cross compiler, GoogleTest's sources to cross-build,
 # Wine to run the tests (with the X libraries its display driver loads for antialiased
 # text, input and screen size, which are only recommended), NSIS for the installer, and

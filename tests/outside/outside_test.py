@@ -35,6 +35,7 @@ WHOLE_RUN_LIMIT = 900
 REQUIRED = [  # (what must be there, how to check, Debian package)
     ("xvfb-run", "xvfb-run", "xvfb"), ("Xvfb", "Xvfb", "xvfb"), ("xauth", "xauth", "xauth"),
     ("xdotool", "xdotool", "xdotool"), ("dbus-run-session", "dbus-run-session", "dbus"),
+    ("xclip", "xclip", "xclip"),
     ("the AT-SPI bus launcher", "/usr/libexec/at-spi-bus-launcher", "at-spi2-core"),
 ]
 
@@ -491,6 +492,24 @@ def edit_without_keys(d):
     d.reset("edit without keys")
 
 
+def copy_assessment(d):
+    """Ctrl+Shift+C puts the assessment on the X clipboard, with what the window shows."""
+    d.type_into("年龄", "42")
+    d.expect("age 42", {"年龄": "42", "合计得分": "-6"})
+    d.key("ctrl+shift+c")
+
+    def clipboard():
+        result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+                                text=True, timeout=10)
+        return result.stdout if result.returncode == 0 else ""
+    text = poll(clipboard, lambda t: "合计得分" in t)
+    lines = text.splitlines()
+    for name in ("年龄", "年龄得分", "个人得分", "合计得分", "评分结果"):
+        d.r.check(f"copied line {name}", f"{name}：{d.w.read(name)}",
+                  next((line for line in lines if line.startswith(f"{name}：")), None))
+    d.reset("copy")
+
+
 def read_lines(path):
     try:
         with open(path, encoding="utf-8") as f:
@@ -708,7 +727,8 @@ def drive(pyatspi, process, report, opened, log_path):
     driver = Driver(window, report)
 
     for scenario in (start_up, tab_order, road_of_one_event, residence_joins_tab_order,
-                     social_insurance, unify, id_numbers, key_filters, edit_without_keys):
+                     social_insurance, unify, id_numbers, key_filters, edit_without_keys,
+                     copy_assessment):
         report.scenario(scenario.__name__, lambda: scenario(driver))
     report.scenario("outbound_links", lambda: outbound_links(driver, opened))
     report.scenario("geometry", lambda: geometry(window, report))
