@@ -1,9 +1,13 @@
 #include "numbers.h"
 
-#include <charconv>
+#include "decimal.h"
+
 #include <cmath>
 #include <cstdint>
+#ifdef PELMORA_STD_CHARCONV
+#include <charconv>
 #include <system_error>
+#endif
 
 namespace pelmora {
 namespace {
@@ -85,6 +89,7 @@ Scanned scanNumber(std::string_view s) {
 std::optional<double> convert(std::string_view s, const Scanned& scanned) {
     const char* first = s.data() + scanned.signLength;
     const char* last = s.data() + scanned.length;
+#ifdef PELMORA_STD_CHARCONV
     double value = 0;
     auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
@@ -94,6 +99,11 @@ std::optional<double> convert(std::string_view s, const Scanned& scanned) {
     } else if (ec != std::errc{} || ptr != last) {
         return std::nullopt; // cannot happen for a scanned number; never trust it blindly
     }
+#else
+    double value = decimal::parse(std::string_view(first, std::size_t(last - first)));
+    if (std::isinf(value))
+        return std::nullopt;
+#endif
     if (scanned.negative)
         value = -value;
     return value == 0 ? 0.0 : value; // no negative zero
@@ -133,12 +143,16 @@ double roundHalfEven(double value) {
 std::string shortestDecimal(double value) {
     if (!std::isfinite(value) || value == 0)
         return "0";
+#ifdef PELMORA_STD_CHARCONV
     char buffer[64];
     auto [ptr, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     if (ec != std::errc{})
         return "0";
     return std::string(buffer, ptr);
+#else
+    return decimal::format(value);
+#endif
 }
 
 std::string sanitizedUtf8(std::string_view text) {
@@ -187,15 +201,6 @@ std::string sanitizedUtf8(std::string_view text) {
         }
     }
     return out;
-}
-
-std::size_t codePointCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (char c : utf8) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-            ++count;
-    }
-    return count;
 }
 
 } // namespace pelmora

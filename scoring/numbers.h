@@ -34,7 +34,4 @@ std::string shortestDecimal(double value);
 // Valid UTF-8, each byte that starts no valid sequence replaced by U+FFFD.
 std::string sanitizedUtf8(std::string_view text);
 
-// The number of Unicode code points in valid UTF-8.
-std::size_t codePointCount(std::string_view utf8);
-
 } // namespace pelmora
