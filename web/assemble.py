@@ -50,8 +50,6 @@ def main():
         "script-src %s 'wasm-unsafe-eval'" % digest(script),
         "style-src %s" % digest(style),
         "img-src data:",
-        # The module's loader fetches its own data: URL; nothing else can be fetched.
-        "connect-src data:",
         "font-src data:",
         "base-uri 'none'",
         "form-action 'none'",

@@ -4,7 +4,8 @@
 // rules, captions, rectangles and sentences all come from the module.
 'use strict';
 
-createPelmora().then((core) => {
+// The module is ready at once (compiled synchronously); a promise of it would do as well.
+Promise.resolve(createPelmora()).then((core) => {
     const text = (pointer) => core.UTF8ToString(pointer);
     const json = (pointer) => JSON.parse(core.UTF8ToString(pointer));
     const withText = (value, call) => {
