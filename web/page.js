@@ -370,7 +370,9 @@ Promise.resolve(createPelmora()).then((core) => {
         } catch {
             if (!copyWindow) {
                 copyWindow = dialog(form.copyAssessment);
-                copyWindow.append(document.createElement('textarea'));
+                const area = document.createElement('textarea');
+                area.setAttribute('aria-label', form.copyAssessment);
+                copyWindow.append(area);
                 copyWindow.style.left = copyWindow.style.top = '0';
             }
             const area = copyWindow.querySelector('textarea');

@@ -9,6 +9,7 @@
 //   check NAME 0|1    the check box
 //   click NAME        a button
 //   help NAME         F1 on the control (the sheet unchanged): prints its explanation
+//   tooltip NAME      the tooltip of a score, 性别, 出生日期 or the verdict
 //   copy NAME         the assessment to copy, dated today (NAME unused)
 // The first line printed is the state before any step.
 // Fields are separated by tabs.
@@ -91,6 +92,8 @@ int main(int argc, char** argv) {
             act([&] { sheet.setChecked(argument == "1"); });
         } else if (step[0] == "help") {
             said = helpText(sheet, form::helpField(row->name));
+        } else if (step[0] == "tooltip" && field) {
+            said = tooltipText(sheet, *field);
         } else if (step[0] == "copy") {
             said = assessmentText(sheet, today());
         } else if (step[0] == "click") {
