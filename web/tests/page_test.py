@@ -13,8 +13,6 @@ desktop width and at 360 px. Exit status 0 when every check passed, 1 when one f
 2 when the test could not run. Needs Debian's chromium and python3-websocket.
 """
 import base64
-import functools
-import http.server
 import json
 import os
 import re
@@ -155,16 +153,22 @@ class Checks:
             print("FAIL %s\n  expected %r\n  seen     %r" % (what, expected, seen))
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
+class Server:
+    """python3 -m http.server on the folder, in a process of its own (a server thread here
+    would wait for this process's polling)."""
 
+    def __init__(self, folder):
+        self.process = subprocess.Popen(
+            [sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1", "0"],
+            cwd=folder, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        found = re.search(r"port (\d+)", self.process.stdout.readline())
+        if not found:
+            raise RuntimeError("http.server printed no port")
+        self.port = int(found.group(1))
 
-def serve(folder):
-    handler = functools.partial(QuietHandler, directory=folder)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server
+    def close(self):
+        self.process.terminate()
+        self.process.wait(10)
 
 
 SHOWN = """(() => {
@@ -599,20 +603,21 @@ def main():
         return 2
     form = json.loads(subprocess.run([steps_program, "--form"], capture_output=True, text=True,
                                      check=True).stdout)
-    server = serve(site)
-    url = "http://127.0.0.1:%d/index.html" % server.server_address[1]
+    server = Server(site)
+    url = "http://127.0.0.1:%d/index.html" % server.port
     browser = Browser()
     checks = Checks()
     try:
         browser.call("Page.enable")
         browser.call("Network.enable")
         browser.call("Page.addScriptToEvaluateOnNewDocument", source=PROBE)
-        browser.browser_call("Browser.grantPermissions", origin="http://127.0.0.1:%d"
-                             % server.server_address[1],
+        browser.browser_call("Browser.grantPermissions", origin="http://127.0.0.1:%d" % server.port,
                              permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
         browser.call("Emulation.setFocusEmulationEnabled", enabled=True)
         if "--measure" in options:
-            measure(browser, url, int(options["--measure"]))
+            for where in (url, "file://" + os.path.abspath(site) + "/index.html"):
+                print("   %s" % where.split(":")[0])
+                measure(browser, where, int(options["--measure"]))
             return 0
         if "--screenshots" in options:
             screenshots(browser, url, options["--screenshots"])
@@ -644,7 +649,7 @@ def main():
         del last
     finally:
         browser.close()
-        server.shutdown()
+        server.close()
     print("%d passed, %d failed" % (checks.passed, checks.failed))
     return 1 if checks.failed else 0
 
