@@ -1,8 +1,10 @@
 #!/usr/bin/python3
-"""Assembles the one page of the browser view: the page's markup with its style (the
-bundled font inside as a data: URL), the pictures as data: URLs, and one script (the
-WebAssembly module's loader, the module inside it, then the page's own code). The
-Content-Security-Policy lets run only that script and that style, by their hashes.
+"""Assembles the one page of the browser view: the page's markup with its style, the
+bundled font in base64 (the script makes it a face: parsed there it takes a tenth less
+time to the first key than as a data: URL in the style), the pictures as data: URLs, and
+one script (the WebAssembly module's loader, the module inside it, then the page's own
+code). The Content-Security-Policy lets run only that script and that style, by their
+hashes.
 
     assemble.py --page page.html --style page.css --script module.js page.js
                 --font font.otf --icon icon.png --pictures a.jpg ... --output index.html
@@ -35,7 +37,9 @@ def main():
     args = parser.parse_args()
 
     with open(args.style, encoding="utf-8") as f:
-        style = f.read().replace("@FONT@", data_url(args.font, "font/otf"))
+        style = f.read()
+    with open(args.font, "rb") as f:
+        font = base64.b64encode(f.read()).decode("ascii")
     script = ""
     for path in args.script:
         with open(path, encoding="utf-8") as f:
@@ -50,14 +54,14 @@ def main():
         "script-src %s 'wasm-unsafe-eval'" % digest(script),
         "style-src %s" % digest(style),
         "img-src data:",
-        "font-src data:",
         "base-uri 'none'",
         "form-action 'none'",
     ])
     with open(args.page, encoding="utf-8") as f:
         page = f.read()
     for mark, value in [("@POLICY@", policy), ("@ICON@", data_url(args.icon, "image/png")),
-                        ("@PICTURES@", json.dumps(pictures)), ("@STYLE@", style),
+                        ("@FONT@", font), ("@PICTURES@", json.dumps(pictures)),
+                        ("@STYLE@", style),
                         ("@SCRIPT@", script)]:
         if page.count(mark) != 1:
             raise SystemExit("assemble.py: %s must appear once in %s" % (mark, args.page))

@@ -29,7 +29,15 @@ Promise.resolve(createPelmora()).then((core) => {
 
     document.title = form.title;
     document.querySelector('h1').textContent = form.title;
-    document.documentElement.style.setProperty('--form-face', JSON.stringify(form.fontFamily));
+    // The form's face, else the bundled Song-style subset, as the desktop views do.
+    const bundled = 'Pelmora Song';
+    const font = atob(document.getElementById('font').textContent);
+    const bytes = new Uint8Array(font.length);
+    for (let i = 0; i < font.length; ++i)
+        bytes[i] = font.charCodeAt(i);
+    document.fonts.add(new FontFace(bundled, bytes));
+    document.documentElement.style.setProperty('--form-face',
+        `${JSON.stringify(form.fontFamily)}, ${JSON.stringify(bundled)}`);
 
     // ---- The controls, from the table ----
 
