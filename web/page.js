@@ -48,6 +48,9 @@ Promise.resolve(createPelmora()).then((core) => {
     function make(c) {
         switch (c.kind) {
         case 'Label': {
+            // A caption labels its box where the caption alone tells the box apart, as
+            // the Qt view's buddies do (a box with a unit is known by its own name), and
+            // its list, which a browser needs named.
             const names = c.names && form.controls.find((o) => o.name === c.names);
             const labels = names && (names.kind === 'List' ||
                 (names.kind === 'TextBox' && !form.controls.some((o) => o.describes === c.names)));
