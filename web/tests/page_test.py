@@ -415,6 +415,21 @@ def run_more(browser, form, steps_program, checks, played):
                  browser.evaluate("document.getElementById('announcer').textContent"))
 
 
+def check_tab_order(browser, form, checks):
+    """Tab from the first stop goes round the table's tab order, past a disabled box."""
+    stops = [c["name"] for c in sorted(form["controls"], key=lambda c: c["tab"])
+             if c["kind"] in ("TextBox", "List", "Button", "CheckBox")]
+    disabled = browser.evaluate("[...document.querySelectorAll('#form :disabled')].map(e => e.id)")
+    expected = [name for name in stops if name not in disabled]
+    browser.evaluate("document.getElementById(%s).focus()" % json.dumps(form["firstFocus"]))
+    seen = []
+    for _ in expected:
+        key(browser, "Tab")
+        seen.append(browser.evaluate("document.activeElement.id"))
+    checks.check("the tab order, with %s disabled" % ", ".join(disabled),
+                 expected[1:] + expected[:1], seen)
+
+
 def check_geometry(browser, form, checks):
     rects = absolute_rects(form)
     seen = browser.evaluate("""(() => {
@@ -635,6 +650,7 @@ def main():
         last = run_scenario(browser, form, steps_program, checks)
         played += [line for _, _, lines, _ in scenario(browser) for line in lines]
         run_more(browser, form, steps_program, checks, played)
+        check_tab_order(browser, form, checks)
         check_geometry(browser, form, checks)
         check_accessibility(browser, form, checks)
         audit(browser, form, axe, checks)
