@@ -4,7 +4,8 @@
 #   ./dev.sh test   install what is missing, build and pass every test: the core alone,
 #                   debug, the address/undefined sanitizer build, the .deb package checked
 #                   and driven from outside, used with a screen reader, the Windows program
-#                   cross-built and tested under Wine, and a bounded fuzzing run
+#                   cross-built and tested under Wine, the browser page built with emscripten
+#                   and driven in headless Chromium, and a bounded fuzzing run
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -29,6 +30,11 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 wine
     xvfb xauth xdotool imagemagick)
 # The screen-reader test: Orca and its speech server (which needs no audio device to log).
 SCREEN_READER_PACKAGES=(orca speech-dispatcher)
+# The browser page: emscripten (its system libraries come built), headless Chromium and the
+# Python client of its DevTools protocol; npm fetches axe-core for the audit (Debian's
+# nodejs and npm, unless a node with its own npm is there already).
+WEB_PACKAGES=(emscripten chromium python3-websocket)
+command -v npm >/dev/null || WEB_PACKAGES+=(nodejs npm)
 
 # What the tools print goes to this log; the screen gets a line per step, a line every
 # 10 seconds while a step runs, and the end of the log when a step fails.
@@ -148,6 +154,28 @@ windows_build_and_test() {
     return $status
 }
 
+# Builds the page (web preset), checks its size, and drives it in headless Chromium against
+# what the native helper of the core build computes; then prints its load and key times.
+web_build_and_test() {
+    log "web: build (emscripten)"
+    build web
+    local size
+    size=$(du -sb build/web/site | cut -f1)
+    printf '   build/web/site: %d bytes\n' "$size"
+    if [ "$size" -gt 1000000 ]; then
+        echo "the page's folder is over its budget of 1 MB" >&2
+        return 1
+    fi
+    log "web: the page in headless Chromium"
+    mkdir -p build/web-tests
+    cp web/tests/package.json web/tests/package-lock.json build/web-tests/
+    quietly npm ci --prefix build/web-tests --no-audit --no-fund
+    local axe=build/web-tests/node_modules/axe-core/axe.min.js
+    /usr/bin/python3 web/tests/page_test.py build/web/site build/core/web/web_steps "$axe"
+    /usr/bin/python3 web/tests/page_test.py build/web/site build/core/web/web_steps "$axe" \
+        --measure 21
+}
+
 case "${1:-}" in
 run)
     install_missing "${BUILD_PACKAGES[@]}"
@@ -158,10 +186,11 @@ run)
     ;;
 test)
     install_missing "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" \
-        "${SCREEN_READER_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+        "${SCREEN_READER_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
     ensure_comma_locale
     check_format
     build_and_test core # the scoring core alone: proves it needs nothing of Qt
+    web_build_and_test  # after core: its helper computes what the page should show
     build_and_test debug
     build_and_test asan
     package_and_check
