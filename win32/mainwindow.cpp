@@ -2,6 +2,7 @@
 
 #include "controlids.h"
 #include "form/actions.h"
+#include "form/announce.h"
 #include "form/inputrules.h"
 #include "qrcodewindow.h"
 #include "resources.h"
@@ -121,6 +122,7 @@ MainWindow::~MainWindow() {
     m_sheet.unsubscribe(m_subscription);
     m_qrCodeWindow.reset();
     if (m_window && IsWindow(m_window)) {
+        m_annotations.clear(m_liveRegion->hwnd());
         SetWindowLongPtrW(m_window, GWLP_USERDATA, 0); // nothing of the teardown reaches us
         DestroyWindow(m_window);
     }
@@ -237,6 +239,7 @@ void MainWindow::build() {
         }
         refresh(*field);
     }
+    m_liveRegion = std::make_unique<LiveRegion>(m_window, kLiveRegionId, m_annotations);
 }
 
 void MainWindow::layout(UINT dpi) {
@@ -329,7 +332,7 @@ void MainWindow::command(const Made& made, int code) {
         switch (c.kind) {
         case Kind::TextBox:
             if (code == EN_CHANGE)
-                m_sheet.setText(*field, narrow(windowText(made.window)));
+                act(c, [&] { m_sheet.setText(*field, narrow(windowText(made.window))); });
             // Wine's edit control scrolls the text of the 25-pixel unify boxes out of sight
             // when they take the focus; once it leaves, the same text set again shows it.
             if (code == EN_KILLFOCUS) {
@@ -352,12 +355,14 @@ void MainWindow::command(const Made& made, int code) {
                 m_openList = nullptr;
             const bool pick = opened ? code == CBN_SELENDOK : code == CBN_SELCHANGE;
             if (pick && picked >= 0 && std::size_t(picked) < items.size())
-                m_sheet.setText(*field, items[std::size_t(picked)]);
+                act(c, [&] { m_sheet.setText(*field, items[std::size_t(picked)]); });
             return;
         }
         case Kind::CheckBox:
             if (code == BN_CLICKED)
-                m_sheet.setChecked(SendMessageW(made.window, BM_GETCHECK, 0, 0) == BST_CHECKED);
+                act(c, [&] {
+                    m_sheet.setChecked(SendMessageW(made.window, BM_GETCHECK, 0, 0) == BST_CHECKED);
+                });
             return;
         default:
             break;
@@ -367,12 +372,24 @@ void MainWindow::command(const Made& made, int code) {
         return;
     if ((c.kind == Kind::Button && code == BN_CLICKED) ||
         ((c.kind == Kind::Label || c.kind == Kind::Picture) && code == STN_CLICKED)) {
-        const form::Effect effect = form::run(m_sheet, form::actionOf(c.name));
+        const form::Action action = form::actionOf(c.name);
+        form::Effect effect;
+        if (form::changesSheet(action))
+            act(c, [&] { effect = form::run(m_sheet, action); });
+        else
+            effect = form::run(m_sheet, action);
         if (effect.link)
             outbound::launch(m_launcher, *effect.link);
         if (effect.openQrCode)
             openQrCodeWindow();
     }
+}
+
+// Runs a user's action, then says the one message the form composes of its results.
+void MainWindow::act(const form::Control& row, const std::function<void()>& action) {
+    const form::Heard heard(m_sheet, row);
+    action();
+    m_liveRegion->say(heard.message(m_sheet));
 }
 
 void MainWindow::openQrCodeWindow() {

@@ -2,6 +2,7 @@
 // clicks send: each scenario runs a few user steps, then every field's control must show
 // what the sheet holds and the listed fields the expected texts. Rectangles are the form's
 // own twips, divided by 15, not read back from the code under test.
+#include "form/announce.h"
 #include "form/inputrules.h"
 #include "win32/controlids.h"
 #include "win32/mainwindow.h"
@@ -399,6 +400,47 @@ TEST_F(Window, TabOrderFollowsTheForm) {
                   item(std::string(c.name).c_str()))
             << c.name;
     }
+}
+
+// The live region: a window that shows nothing and covers nothing, last among the
+// controls so that it names none of them, and after each action it holds the message the
+// form composes for that action; an action that composes none leaves the last one.
+TEST_F(Window, LiveRegionHoldsEachMessage) {
+    HWND status = GetDlgItem(window.hwnd(), kLiveRegionId);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(GetWindow(status, GW_HWNDLAST), status);
+    EXPECT_TRUE(IsWindowVisible(status));
+    EXPECT_FALSE(GetWindowLongW(status, GWL_STYLE) & WS_TABSTOP);
+    RECT region{};
+    GetWindowRect(status, &region);
+    for (const form::Control& c : form::controls()) {
+        RECT box{}, overlap{};
+        GetWindowRect(item(std::string(c.name).c_str()), &box);
+        EXPECT_FALSE(IntersectRect(&overlap, &region, &box)) << c.name;
+    }
+
+    const Step steps[] = {
+        {Op::Replace, "年龄", L"4"},
+        {Op::Type, "年龄", L"2"},
+        {Op::Type, "年龄", L"x"}, // refused
+        {Op::Pick, "房产状况", L"居住证"},
+        {Op::Type, "ID", L"1"}, // not heard
+        {Op::Click, "公司申办"},
+        {Op::Click, "统一月"},
+        {Op::Click, "重置"},
+    };
+    std::string said;
+    for (const Step& step : steps) {
+        const form::Heard heard(sheet, *form::control(step.control));
+        int writes = 0;
+        const auto id = sheet.subscribe([&](Field) { ++writes; });
+        run(step);
+        sheet.unsubscribe(id);
+        if (std::string message = heard.message(sheet); writes > 0 && !message.empty())
+            said = message;
+        EXPECT_EQ(narrow(windowText(status)), said) << step.control;
+    }
+    EXPECT_NE(said, "");
 }
 
 TEST_F(Window, QrCodeWindowOpenedTwiceIsOneWindow) {
