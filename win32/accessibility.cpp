@@ -1,5 +1,6 @@
 #include "accessibility.h"
 
+#include "scoring/fields.h"
 #include "text.h"
 
 #include <objbase.h>
@@ -28,6 +29,38 @@ Annotations::~Annotations() {
         m_services->Release();
 }
 
+void Annotations::annotate(const form::Control& row, HWND control) {
+    auto set = [&](const MSAAPROPID& property, std::string_view text) {
+        if (!m_services || text.empty())
+            return;
+        if (m_services->SetHwndPropStr(control, DWORD(OBJID_CLIENT), CHILDID_SELF, property,
+                                       widen(text).c_str()) == E_NOTIMPL) {
+            m_services->Release(); // none of the rest would be taken either
+            m_services = nullptr;
+        }
+    };
+    using form::Kind;
+    switch (row.kind) {
+    case Kind::TextBox:
+    case Kind::List:
+        set(PROPID_ACC_NAME, row.name);
+        break;
+    case Kind::Picture: // no words of its own to be named by
+        set(PROPID_ACC_NAME, row.says);
+        break;
+    default:
+        set(PROPID_ACC_DESCRIPTION, row.says);
+        break;
+    }
+    // A shown value (a score, the verdict) is described by what it is.
+    if (fieldByName(row.name) && (row.kind == Kind::Label || row.kind == Kind::Button))
+        set(PROPID_ACC_DESCRIPTION, row.name);
+    for (const form::Control& label : form::controls()) {
+        if (label.describes == row.name)
+            set(PROPID_ACC_DESCRIPTION, label.text);
+    }
+}
+
 void Annotations::markPolite(HWND window) {
     if (!m_services)
         return;
@@ -41,7 +74,7 @@ void Annotations::markPolite(HWND window) {
 void Annotations::clear(HWND window) {
     if (!m_services)
         return;
-    const MSAAPROPID set[]{kLiveSettingProperty};
+    const MSAAPROPID set[]{PROPID_ACC_NAME, PROPID_ACC_DESCRIPTION, kLiveSettingProperty};
     m_services->ClearHwndProps(window, DWORD(OBJID_CLIENT), CHILDID_SELF, set, int(std::size(set)));
 }
 

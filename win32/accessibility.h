@@ -1,10 +1,14 @@
 // What the window tells a screen reader (Narrator, NVDA) beyond what the standard controls
-// expose: the results of each action, through a live region.
+// expose: names and descriptions from the form's table, and the results of each action
+// through a live region.
 //
-// The live region is marked with Microsoft Active Accessibility's annotations
-// (IAccPropServices). Where they are not implemented (Wine answers E_NOTIMPL), the program
-// goes on: the region is still named by its text and still announces its changes.
+// Both go through Microsoft Active Accessibility's annotations (IAccPropServices). Where
+// they are not implemented (Wine answers E_NOTIMPL), the program goes on with what the
+// standard proxies give: a box named by the caption label before it in the z-order, a
+// control by its own text, and the live region by its text.
 #pragma once
+
+#include "form/form.h"
 
 #include <windows.h>
 
@@ -21,6 +25,10 @@ class Annotations {
     Annotations(const Annotations&) = delete;
     Annotations& operator=(const Annotations&) = delete;
 
+    // Names and describes the control of a row as the Qt window does on Linux, in Windows'
+    // convention: a box or a list by its form name (a list's value is its item), a box
+    // with its unit or note; a picture by what it is and what a click does.
+    void annotate(const form::Control& row, HWND control);
     // Marks a window as a polite live region.
     void markPolite(HWND window);
     // Drops what was set on a window; before it is destroyed.

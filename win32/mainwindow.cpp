@@ -122,6 +122,8 @@ MainWindow::~MainWindow() {
     m_sheet.unsubscribe(m_subscription);
     m_qrCodeWindow.reset();
     if (m_window && IsWindow(m_window)) {
+        for (const Made& made : m_made)
+            m_annotations.clear(made.window);
         m_annotations.clear(m_liveRegion->hwnd());
         SetWindowLongPtrW(m_window, GWLP_USERDATA, 0); // nothing of the teardown reaches us
         DestroyWindow(m_window);
@@ -173,9 +175,9 @@ void MainWindow::build() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const form::Control* c : zOrder()) {
         const std::optional<Field> field = fieldByName(c->name);
-        // Empty for a field, which the sheet fills, and for a picture, whose text names its
-        // resource: nothing for a screen reader to read out.
-        const std::wstring caption = c->kind == Kind::Picture ? std::wstring() : widen(c->text);
+        // Empty for a field, which the sheet fills. A picture draws no text: what it is and
+        // what a click does, its name wherever nothing else names it.
+        const std::wstring caption = widen(c->kind == Kind::Picture ? c->says : c->text);
         const wchar_t* className = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         DWORD exStyle = 0;
@@ -224,6 +226,7 @@ void MainWindow::build() {
         const POINT place = places.at(c);
         m_made.push_back({c, window, int(place.x), int(place.y)});
         m_pictures.push_back(c->kind == Kind::Picture ? loadPicture(c->text) : nullptr);
+        m_annotations.annotate(*c, window);
 
         if (!field)
             continue;

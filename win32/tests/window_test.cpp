@@ -15,6 +15,7 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <oleacc.h>
 
 #include <string>
 #include <utility>
@@ -441,6 +442,30 @@ TEST_F(Window, LiveRegionHoldsEachMessage) {
         EXPECT_EQ(narrow(windowText(status)), said) << step.control;
     }
     EXPECT_NE(said, "");
+}
+
+// A picture is named, for a screen reader, by what it is and what a click does.
+TEST_F(Window, PicturesSayWhatTheyAre) {
+    int pictures = 0;
+    for (const form::Control& c : form::controls()) {
+        if (c.kind != form::Kind::Picture)
+            continue;
+        ++pictures;
+        IAccessible* accessible = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(item(std::string(c.name).c_str()), DWORD(OBJID_CLIENT),
+                                             __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&accessible)),
+                  S_OK);
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        accessible->get_accName(self, &name);
+        EXPECT_EQ(narrow(name ? name : L""), c.says) << c.name;
+        SysFreeString(name);
+        accessible->Release();
+    }
+    EXPECT_EQ(pictures, 2);
 }
 
 TEST_F(Window, QrCodeWindowOpenedTwiceIsOneWindow) {
