@@ -69,6 +69,46 @@ LRESULT CALLBACK keyFilter(HWND edit, UINT message, WPARAM w, LPARAM l, UINT_PTR
     return DefSubclassProc(edit, message, w, l);
 }
 
+// A list's item, in the selection field or the open list, drawn as the standard list draws
+// it (text one pixel in from the item's edge, clipped to it), except that an item too wide
+// for that inset is drawn from the edge: the five-character items of the form's 83-pixel
+// lists need all 60 of the 60 pixels Wine leaves between the frame and the drop button.
+void drawListItem(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    const bool selected = item.itemState & ODS_SELECTED;
+    SetBkColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetTextColor(dc, GetSysColor(item.itemState & ODS_DISABLED ? COLOR_GRAYTEXT
+                                 : selected                    ? COLOR_HIGHLIGHTTEXT
+                                                               : COLOR_WINDOWTEXT));
+    std::wstring text;
+    if (item.itemID != UINT(-1)) {
+        const LRESULT length = SendMessageW(item.hwndItem, CB_GETLBTEXTLEN, item.itemID, 0);
+        text.resize(std::size_t(std::max(length, LRESULT(0))) + 1);
+        text.resize(std::size_t(
+            std::max(SendMessageW(item.hwndItem, CB_GETLBTEXT, item.itemID, LPARAM(text.data())),
+                     LRESULT(0))));
+    }
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+    const int inset = size.cx < item.rcItem.right - item.rcItem.left ? 1 : 0;
+    ExtTextOutW(dc, item.rcItem.left + inset,
+                item.rcItem.top + (item.itemState & ODS_COMBOBOXEDIT ? 1 : 0),
+                ETO_OPAQUE | ETO_CLIPPED, &item.rcItem, text.c_str(), UINT(text.size()), nullptr);
+    if (item.itemState & ODS_FOCUS)
+        DrawFocusRect(dc, &item.rcItem);
+}
+
+// The height of a line of the font, which a standard list gives its items.
+int lineHeight(HFONT font) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen, &metrics);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return metrics.tmHeight;
+}
+
 // The order of the controls among their siblings, which is also the order Tab follows:
 // the tab column, but each caption label directly before what it names (so that it names
 // it for assistive technology) and the frames last, behind what they hold, a frame inside
@@ -202,7 +242,9 @@ void MainWindow::build() {
             break;
         case Kind::List:
             className = WC_COMBOBOXW;
-            style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST; // pick only
+            // Pick only; owner-drawn for the items too wide for the standard look.
+            style |=
+                WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
             break;
         case Kind::Button:
             className = L"BUTTON";
@@ -272,8 +314,13 @@ void MainWindow::layout(UINT dpi) {
         // high as the form says, its selection field filling it inside the 3-pixel edges.
         MoveWindow(made.window, scaled(made.left, dpi), scaled(made.top, dpi), scaled(c.width, dpi),
                    c.kind == Kind::List ? height * 8 : height, FALSE);
-        if (c.kind == Kind::List)
+        if (c.kind == Kind::List) {
             SendMessageW(made.window, CB_SETITEMHEIGHT, WPARAM(-1), std::max(height - 6, 1));
+            // An owner-drawn list keeps the height it was measured with; a standard one
+            // takes its font's.
+            SendMessageW(made.window, CB_SETITEMHEIGHT, 0,
+                         lineHeight(m_fonts[std::size_t(c.font)]));
+        }
         // A box keeps the scrolling it worked out for its old size and font: the same text
         // set again is placed anew.
         if (c.kind == Kind::TextBox) {
@@ -434,6 +481,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
     }
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+        if (item->CtlType == ODT_COMBOBOX) {
+            drawListItem(*item);
+            return TRUE;
+        }
         for (std::size_t i = 0; i < m_made.size(); ++i) {
             if (m_made[i].window == item->hwndItem)
                 drawPicture(item->hDC, item->rcItem, m_pictures[i], m_dpi / 96.0);

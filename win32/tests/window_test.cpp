@@ -17,6 +17,7 @@
 #include <objbase.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -442,6 +443,55 @@ TEST_F(Window, LiveRegionHoldsEachMessage) {
         EXPECT_EQ(narrow(windowText(status)), said) << step.control;
     }
     EXPECT_NE(said, "");
+}
+
+// Every item of every list shows as wide in the closed list as it does in the same list
+// made wide enough for any item: nothing of it hides under the drop button.
+TEST_F(Window, ListItemsShowTheirWholeWidth) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 800, 40);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    // How many columns the ink of the field's text spans.
+    auto inkWidth = [dc](HWND list) {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        GetComboBoxInfo(list, &info);
+        SendMessageW(list, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+        const COLORREF background = GetSysColor(COLOR_WINDOW);
+        int first = info.rcItem.right, last = info.rcItem.left - 1;
+        for (int x = info.rcItem.left; x < info.rcItem.right; ++x) {
+            for (int y = info.rcItem.top; y < info.rcItem.bottom; ++y) {
+                if (GetPixel(dc, x, y) != background) {
+                    first = std::min(first, x);
+                    last = x;
+                }
+            }
+        }
+        return last - first + 1;
+    };
+    SetFocus(window.hwnd()); // no list shows the highlight
+    for (const form::Control& c : form::controls()) {
+        if (c.kind != form::Kind::List)
+            continue;
+        HWND list = item(std::string(c.name).c_str());
+        RECT box{};
+        GetWindowRect(list, &box);
+        const auto items = listItems(*fieldByName(c.name));
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            SendMessageW(list, CB_SETCURSEL, i, 0);
+            const int shown = inkWidth(list);
+            SetWindowPos(list, nullptr, 0, 0, box.right - box.left + 100, box.bottom - box.top,
+                         SWP_NOMOVE | SWP_NOZORDER);
+            EXPECT_EQ(shown, inkWidth(list)) << items[i];
+            SetWindowPos(list, nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
+                         SWP_NOMOVE | SWP_NOZORDER);
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
 
 // A picture is named, for a screen reader, by what it is and what a click does.
