@@ -19,6 +19,10 @@ inline constexpr int controlId(const form::Control& control) {
 // The identifier of the named control, 0 for a name the form does not have.
 int controlId(std::string_view name);
 
+// The live region, the one control of the main window beyond the form's, after every tab
+// place.
+inline constexpr int kLiveRegionId = 1200;
+
 // Image1, the one control of the QR-code window.
 inline constexpr int kImage1Id = 1100;
 

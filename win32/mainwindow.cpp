@@ -2,6 +2,7 @@
 
 #include "controlids.h"
 #include "form/actions.h"
+#include "form/announce.h"
 #include "form/inputrules.h"
 #include "qrcodewindow.h"
 #include "resources.h"
@@ -68,6 +69,46 @@ LRESULT CALLBACK keyFilter(HWND edit, UINT message, WPARAM w, LPARAM l, UINT_PTR
     return DefSubclassProc(edit, message, w, l);
 }
 
+// A list's item, in the selection field or the open list, drawn as the standard list draws
+// it (text one pixel in from the item's edge, clipped to it), except that an item too wide
+// for that inset is drawn from the edge: the five-character items of the form's 83-pixel
+// lists need all 60 of the 60 pixels Wine leaves between the frame and the drop button.
+void drawListItem(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    const bool selected = item.itemState & ODS_SELECTED;
+    SetBkColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    SetTextColor(dc, GetSysColor(item.itemState & ODS_DISABLED ? COLOR_GRAYTEXT
+                                 : selected                    ? COLOR_HIGHLIGHTTEXT
+                                                               : COLOR_WINDOWTEXT));
+    std::wstring text;
+    if (item.itemID != UINT(-1)) {
+        const LRESULT length = SendMessageW(item.hwndItem, CB_GETLBTEXTLEN, item.itemID, 0);
+        text.resize(std::size_t(std::max(length, LRESULT(0))) + 1);
+        text.resize(std::size_t(
+            std::max(SendMessageW(item.hwndItem, CB_GETLBTEXT, item.itemID, LPARAM(text.data())),
+                     LRESULT(0))));
+    }
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+    const int inset = size.cx < item.rcItem.right - item.rcItem.left ? 1 : 0;
+    ExtTextOutW(dc, item.rcItem.left + inset,
+                item.rcItem.top + (item.itemState & ODS_COMBOBOXEDIT ? 1 : 0),
+                ETO_OPAQUE | ETO_CLIPPED, &item.rcItem, text.c_str(), UINT(text.size()), nullptr);
+    if (item.itemState & ODS_FOCUS)
+        DrawFocusRect(dc, &item.rcItem);
+}
+
+// The height of a line of the font, which a standard list gives its items.
+int lineHeight(HFONT font) {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen, &metrics);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return metrics.tmHeight;
+}
+
 // The order of the controls among their siblings, which is also the order Tab follows:
 // the tab column, but each caption label directly before what it names (so that it names
 // it for assistive technology) and the frames last, behind what they hold, a frame inside
@@ -121,6 +162,9 @@ MainWindow::~MainWindow() {
     m_sheet.unsubscribe(m_subscription);
     m_qrCodeWindow.reset();
     if (m_window && IsWindow(m_window)) {
+        for (const Made& made : m_made)
+            m_annotations.clear(made.window);
+        m_annotations.clear(m_liveRegion->hwnd());
         SetWindowLongPtrW(m_window, GWLP_USERDATA, 0); // nothing of the teardown reaches us
         DestroyWindow(m_window);
     }
@@ -171,9 +215,9 @@ void MainWindow::build() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     for (const form::Control* c : zOrder()) {
         const std::optional<Field> field = fieldByName(c->name);
-        // Empty for a field, which the sheet fills, and for a picture, whose text names its
-        // resource: nothing for a screen reader to read out.
-        const std::wstring caption = c->kind == Kind::Picture ? std::wstring() : widen(c->text);
+        // Empty for a field, which the sheet fills. A picture draws no text: what it is and
+        // what a click does, its name wherever nothing else names it.
+        const std::wstring caption = widen(c->kind == Kind::Picture ? c->says : c->text);
         const wchar_t* className = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         DWORD exStyle = 0;
@@ -198,7 +242,9 @@ void MainWindow::build() {
             break;
         case Kind::List:
             className = WC_COMBOBOXW;
-            style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST; // pick only
+            // Pick only; owner-drawn for the items too wide for the standard look.
+            style |=
+                WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
             break;
         case Kind::Button:
             className = L"BUTTON";
@@ -222,6 +268,7 @@ void MainWindow::build() {
         const POINT place = places.at(c);
         m_made.push_back({c, window, int(place.x), int(place.y)});
         m_pictures.push_back(c->kind == Kind::Picture ? loadPicture(c->text) : nullptr);
+        m_annotations.annotate(*c, window);
 
         if (!field)
             continue;
@@ -237,6 +284,7 @@ void MainWindow::build() {
         }
         refresh(*field);
     }
+    m_liveRegion = std::make_unique<LiveRegion>(m_window, kLiveRegionId, m_annotations);
 }
 
 void MainWindow::layout(UINT dpi) {
@@ -266,8 +314,13 @@ void MainWindow::layout(UINT dpi) {
         // high as the form says, its selection field filling it inside the 3-pixel edges.
         MoveWindow(made.window, scaled(made.left, dpi), scaled(made.top, dpi), scaled(c.width, dpi),
                    c.kind == Kind::List ? height * 8 : height, FALSE);
-        if (c.kind == Kind::List)
+        if (c.kind == Kind::List) {
             SendMessageW(made.window, CB_SETITEMHEIGHT, WPARAM(-1), std::max(height - 6, 1));
+            // An owner-drawn list keeps the height it was measured with; a standard one
+            // takes its font's.
+            SendMessageW(made.window, CB_SETITEMHEIGHT, 0,
+                         lineHeight(m_fonts[std::size_t(c.font)]));
+        }
         // A box keeps the scrolling it worked out for its old size and font: the same text
         // set again is placed anew.
         if (c.kind == Kind::TextBox) {
@@ -329,7 +382,7 @@ void MainWindow::command(const Made& made, int code) {
         switch (c.kind) {
         case Kind::TextBox:
             if (code == EN_CHANGE)
-                m_sheet.setText(*field, narrow(windowText(made.window)));
+                act(c, [&] { m_sheet.setText(*field, narrow(windowText(made.window))); });
             // Wine's edit control scrolls the text of the 25-pixel unify boxes out of sight
             // when they take the focus; once it leaves, the same text set again shows it.
             if (code == EN_KILLFOCUS) {
@@ -352,12 +405,14 @@ void MainWindow::command(const Made& made, int code) {
                 m_openList = nullptr;
             const bool pick = opened ? code == CBN_SELENDOK : code == CBN_SELCHANGE;
             if (pick && picked >= 0 && std::size_t(picked) < items.size())
-                m_sheet.setText(*field, items[std::size_t(picked)]);
+                act(c, [&] { m_sheet.setText(*field, items[std::size_t(picked)]); });
             return;
         }
         case Kind::CheckBox:
             if (code == BN_CLICKED)
-                m_sheet.setChecked(SendMessageW(made.window, BM_GETCHECK, 0, 0) == BST_CHECKED);
+                act(c, [&] {
+                    m_sheet.setChecked(SendMessageW(made.window, BM_GETCHECK, 0, 0) == BST_CHECKED);
+                });
             return;
         default:
             break;
@@ -367,12 +422,24 @@ void MainWindow::command(const Made& made, int code) {
         return;
     if ((c.kind == Kind::Button && code == BN_CLICKED) ||
         ((c.kind == Kind::Label || c.kind == Kind::Picture) && code == STN_CLICKED)) {
-        const form::Effect effect = form::run(m_sheet, form::actionOf(c.name));
+        const form::Action action = form::actionOf(c.name);
+        form::Effect effect;
+        if (form::changesSheet(action))
+            act(c, [&] { effect = form::run(m_sheet, action); });
+        else
+            effect = form::run(m_sheet, action);
         if (effect.link)
             outbound::launch(m_launcher, *effect.link);
         if (effect.openQrCode)
             openQrCodeWindow();
     }
+}
+
+// Runs a user's action, then says the one message the form composes of its results.
+void MainWindow::act(const form::Control& row, const std::function<void()>& action) {
+    const form::Heard heard(m_sheet, row);
+    action();
+    m_liveRegion->say(heard.message(m_sheet));
 }
 
 void MainWindow::openQrCodeWindow() {
@@ -414,6 +481,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
     }
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+        if (item->CtlType == ODT_COMBOBOX) {
+            drawListItem(*item);
+            return TRUE;
+        }
         for (std::size_t i = 0; i < m_made.size(); ++i) {
             if (m_made[i].window == item->hwndItem)
                 drawPicture(item->hDC, item->rcItem, m_pictures[i], m_dpi / 96.0);

@@ -3,19 +3,22 @@
 //
 //   controlids.h     the control identifiers, derived from the form's tab column
 //   mainwindow.h     builds the controls from the table and binds the sheet's fields to them
+//   accessibility.h  names and descriptions for screen readers, and the live region
 //   resources.h      the pictures (WIC) and the bundled Song-style font
 //   processlauncher.h  the outbound links' launcher: CreateProcessW
 //   qrcodewindow.h   the second window with the large QR code
 //
 // The sheet is the one source of truth. A user's edit (EN_CHANGE, a pick, a click) is
 // written into the sheet, whose rules run before the write returns; the window hears of
-// every write through its subscription and shows the new text at once. Texts from the
-// sheet are set only when they differ, and with the window's own notifications ignored,
-// so they never echo back and the caret stays where the user left it. The key filters
-// judge typed characters (WM_CHAR, and what an input method commits) with the shared
-// input rules; pasted text passes unfiltered.
+// every write through its subscription and shows the new text at once. What a user's action
+// changed is then said through the live region, in the one message the form composes. Texts from
+// the sheet are set only when they differ, and with the window's own notifications ignored, so they
+// never echo back and the caret stays where the user left it. The key filters judge typed
+// characters (WM_CHAR, and what an input method commits) with the shared input rules; pasted text
+// passes unfiltered.
 #pragma once
 
+#include "accessibility.h"
 #include "form/form.h"
 #include "links/outbound.h"
 #include "scoring/scoresheet.h"
@@ -64,6 +67,7 @@ class MainWindow {
     void build();
     void layout(UINT dpi);
     void command(const Made& made, int code);
+    void act(const form::Control& row, const std::function<void()>& action);
     void refresh(Field field);
     void openQrCodeWindow();
     void checkLastWindowClosed();
@@ -81,6 +85,8 @@ class MainWindow {
     HWND m_openList = nullptr; // the drop-down list whose list is open
     int m_updating = 0;        // > 0 while the window itself sets a control's text or pick
     ScoreSheet::SubscriptionId m_subscription = 0;
+    Annotations m_annotations;
+    std::unique_ptr<LiveRegion> m_liveRegion;
     std::unique_ptr<QrCodeWindow> m_qrCodeWindow;
     std::function<void()> m_lastClosed;
 };

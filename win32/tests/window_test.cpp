@@ -2,6 +2,7 @@
 // clicks send: each scenario runs a few user steps, then every field's control must show
 // what the sheet holds and the listed fields the expected texts. Rectangles are the form's
 // own twips, divided by 15, not read back from the code under test.
+#include "form/announce.h"
 #include "form/inputrules.h"
 #include "win32/controlids.h"
 #include "win32/mainwindow.h"
@@ -14,7 +15,9 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <oleacc.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -399,6 +402,120 @@ TEST_F(Window, TabOrderFollowsTheForm) {
                   item(std::string(c.name).c_str()))
             << c.name;
     }
+}
+
+// The live region: a window that shows nothing and covers nothing, last among the
+// controls so that it names none of them, and after each action it holds the message the
+// form composes for that action; an action that composes none leaves the last one.
+TEST_F(Window, LiveRegionHoldsEachMessage) {
+    HWND status = GetDlgItem(window.hwnd(), kLiveRegionId);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(GetWindow(status, GW_HWNDLAST), status);
+    EXPECT_TRUE(IsWindowVisible(status));
+    EXPECT_FALSE(GetWindowLongW(status, GWL_STYLE) & WS_TABSTOP);
+    RECT region{};
+    GetWindowRect(status, &region);
+    for (const form::Control& c : form::controls()) {
+        RECT box{}, overlap{};
+        GetWindowRect(item(std::string(c.name).c_str()), &box);
+        EXPECT_FALSE(IntersectRect(&overlap, &region, &box)) << c.name;
+    }
+
+    const Step steps[] = {
+        {Op::Replace, "年龄", L"4"},
+        {Op::Type, "年龄", L"2"},
+        {Op::Type, "年龄", L"x"}, // refused
+        {Op::Pick, "房产状况", L"居住证"},
+        {Op::Type, "ID", L"1"}, // not heard
+        {Op::Click, "公司申办"},
+        {Op::Click, "统一月"},
+        {Op::Click, "重置"},
+    };
+    std::string said;
+    for (const Step& step : steps) {
+        const form::Heard heard(sheet, *form::control(step.control));
+        int writes = 0;
+        const auto id = sheet.subscribe([&](Field) { ++writes; });
+        run(step);
+        sheet.unsubscribe(id);
+        if (std::string message = heard.message(sheet); writes > 0 && !message.empty())
+            said = message;
+        EXPECT_EQ(narrow(windowText(status)), said) << step.control;
+    }
+    EXPECT_NE(said, "");
+}
+
+// Every item of every list shows as wide in the closed list as it does in the same list
+// made wide enough for any item: nothing of it hides under the drop button.
+TEST_F(Window, ListItemsShowTheirWholeWidth) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 800, 40);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    // How many columns the ink of the field's text spans.
+    auto inkWidth = [dc](HWND list) {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        GetComboBoxInfo(list, &info);
+        SendMessageW(list, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+        const COLORREF background = GetSysColor(COLOR_WINDOW);
+        int first = info.rcItem.right, last = info.rcItem.left - 1;
+        for (int x = info.rcItem.left; x < info.rcItem.right; ++x) {
+            for (int y = info.rcItem.top; y < info.rcItem.bottom; ++y) {
+                if (GetPixel(dc, x, y) != background) {
+                    first = std::min(first, x);
+                    last = x;
+                }
+            }
+        }
+        return last - first + 1;
+    };
+    SetFocus(window.hwnd()); // no list shows the highlight
+    for (const form::Control& c : form::controls()) {
+        if (c.kind != form::Kind::List)
+            continue;
+        HWND list = item(std::string(c.name).c_str());
+        RECT box{};
+        GetWindowRect(list, &box);
+        const auto items = listItems(*fieldByName(c.name));
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            SendMessageW(list, CB_SETCURSEL, i, 0);
+            const int shown = inkWidth(list);
+            SetWindowPos(list, nullptr, 0, 0, box.right - box.left + 100, box.bottom - box.top,
+                         SWP_NOMOVE | SWP_NOZORDER);
+            EXPECT_EQ(shown, inkWidth(list)) << items[i];
+            SetWindowPos(list, nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
+                         SWP_NOMOVE | SWP_NOZORDER);
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+// A picture is named, for a screen reader, by what it is and what a click does.
+TEST_F(Window, PicturesSayWhatTheyAre) {
+    int pictures = 0;
+    for (const form::Control& c : form::controls()) {
+        if (c.kind != form::Kind::Picture)
+            continue;
+        ++pictures;
+        IAccessible* accessible = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(item(std::string(c.name).c_str()), DWORD(OBJID_CLIENT),
+                                             __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&accessible)),
+                  S_OK);
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        accessible->get_accName(self, &name);
+        EXPECT_EQ(narrow(name ? name : L""), c.says) << c.name;
+        SysFreeString(name);
+        accessible->Release();
+    }
+    EXPECT_EQ(pictures, 2);
 }
 
 TEST_F(Window, QrCodeWindowOpenedTwiceIsOneWindow) {
