@@ -112,6 +112,7 @@ MainWindow::MainWindow(ScoreSheet& sheet, outbound::Launcher& launcher)
                                nullptr, GetModuleHandleW(nullptr), this);
     m_dpi = GetDpiForWindow(m_window);
     build();
+    addTooltips();
     layout(m_dpi);
     m_subscription = m_sheet.subscribe([this](Field field) { refresh(field); });
     m_lastFocus = control(form::firstFocus().name);
@@ -182,7 +183,8 @@ void MainWindow::build() {
             style |= SS_NOPREFIX | (c->look & form::Centre  ? SS_CENTER
                                     : c->look & form::Right ? SS_RIGHT
                                                             : SS_LEFT);
-            if (c->look & form::Link)
+            // A field's label takes the mouse, so that its tooltip sees it hover.
+            if (c->look & form::Link || field)
                 style |= SS_NOTIFY;
             // A box of one line (less than two lines of its font high; a point is 20
             // twips) shows its text centred in its height, as the Qt window does: the large
@@ -276,6 +278,8 @@ void MainWindow::layout(UINT dpi) {
             --m_updating;
         }
     }
+
+    fitTooltips();
 
     RECT frame{0, 0, scaled(form::kClientWidth, dpi), scaled(form::kClientHeight, dpi)};
     AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
@@ -401,6 +405,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
         if (const Made* made = byWindow(reinterpret_cast<HWND>(l)))
             command(*made, HIWORD(w));
         return 0;
+    case WM_NOTIFY:
+        if (answerTooltip(*reinterpret_cast<NMHDR*>(l)))
+            return 0;
+        break;
     case WM_CTLCOLORSTATIC: {
         const Made* made = byWindow(reinterpret_cast<HWND>(l));
         if (!made || !(made->row->look & (form::Red | form::Link)))

@@ -3,6 +3,7 @@
 //
 //   controlids.h     the control identifiers, derived from the form's tab column
 //   mainwindow.h     builds the controls from the table and binds the sheet's fields to them
+//   explanations.cpp  the main window's tooltips, which say why each score is what it is
 //   resources.h      the pictures (WIC) and the bundled Song-style font
 //   processlauncher.h  the outbound links' launcher: CreateProcessW
 //   qrcodewindow.h   the second window with the large QR code
@@ -14,6 +15,9 @@
 // so they never echo back and the caret stays where the user left it. The key filters
 // judge typed characters (WM_CHAR, and what an input method commits) with the shared
 // input rules; pasted text passes unfiltered.
+//
+// The explanations (present/compose.h) are composed only when asked for: a tooltip's text
+// when it shows.
 #pragma once
 
 #include "form/form.h"
@@ -24,6 +28,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -52,6 +57,9 @@ class MainWindow {
     // Null until the first click on Picture1.
     QrCodeWindow* qrCodeWindow() const { return m_qrCodeWindow.get(); }
 
+    // The tooltip of the score labels, 性别, 出生日期 and 评分结果: a tool per control.
+    HWND tooltip() const { return m_tooltip; }
+
   private:
     struct Made {
         const form::Control* row;
@@ -68,6 +76,10 @@ class MainWindow {
     void openQrCodeWindow();
     void checkLastWindowClosed();
     const Made* byWindow(HWND window) const;
+    // The explanations (explanations.cpp).
+    void addTooltips();
+    void fitTooltips();
+    bool answerTooltip(NMHDR& notification);
 
     ScoreSheet& m_sheet;
     outbound::Launcher& m_launcher;
@@ -81,6 +93,8 @@ class MainWindow {
     HWND m_openList = nullptr; // the drop-down list whose list is open
     int m_updating = 0;        // > 0 while the window itself sets a control's text or pick
     ScoreSheet::SubscriptionId m_subscription = 0;
+    HWND m_tooltip = nullptr;
+    std::wstring m_tipText; // what the tooltip shows, kept while it shows
     std::unique_ptr<QrCodeWindow> m_qrCodeWindow;
     std::function<void()> m_lastClosed;
 };

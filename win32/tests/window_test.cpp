@@ -3,6 +3,7 @@
 // what the sheet holds and the listed fields the expected texts. Rectangles are the form's
 // own twips, divided by 15, not read back from the code under test.
 #include "form/inputrules.h"
+#include "present/compose.h"
 #include "win32/controlids.h"
 #include "win32/mainwindow.h"
 #include "win32/processlauncher.h"
@@ -54,6 +55,30 @@ void pump() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+// Pumps until the condition holds, for at most five seconds (a tooltip waits half a second
+// before it shows).
+template <class Condition> bool pumpUntil(Condition condition) {
+    for (const DWORD start = GetTickCount(); !condition(); Sleep(10)) {
+        if (GetTickCount() - start > 5000)
+            return false;
+        pump();
+    }
+    return true;
+}
+
+// The text a tooltip has for a tool, as it would show it.
+std::wstring tipText(HWND tooltip, HWND owner, UINT_PTR tool) {
+    std::wstring text(4096, L'\0');
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = owner;
+    info.uId = tool;
+    info.lpszText = text.data();
+    SendMessageW(tooltip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&info));
+    text.resize(wcslen(text.c_str()));
+    return text;
 }
 
 class Window : public ::testing::Test {
@@ -440,6 +465,44 @@ TEST_F(Window, QrCodeWindowOpenedTwiceIsOneWindow) {
     EXPECT_EQ(lastClosed, 1);
     run({Op::Click, "Picture1"}); // comes back
     EXPECT_TRUE(IsWindowVisible(qr->hwnd()));
+}
+
+// Each label the sheet fills and the verdict explain themselves when hovered, with the
+// sheet's state at that moment.
+TEST_F(Window, TooltipsExplainTheScores) {
+    const std::vector<std::vector<Step>> situations{
+        {},
+        {{Op::Replace, "年龄", L"42"}, {Op::Pick, "选择学历", L"全日制本科"}},
+        {{Op::Type, "ID", L"440301199001011234"},
+         {Op::Click, "身份证解读"},
+         {Op::Pick, "选择学历", L"全日制本科有学位"}},
+    };
+    for (const std::vector<Step>& steps : situations) {
+        resetInputs(sheet);
+        for (const Step& step : steps)
+            run(step);
+        for (int i = 0; i < kFieldCount; ++i) {
+            const Field field = Field(i);
+            if (fieldKind(field) != FieldKind::Label && fieldKind(field) != FieldKind::Button)
+                continue;
+            const std::wstring expected = widen(tooltipText(sheet, field));
+            EXPECT_FALSE(expected.empty()) << fieldName(field);
+            HWND control = item(std::string(fieldName(field)).c_str());
+            EXPECT_EQ(tipText(window.tooltip(), window.hwnd(), UINT_PTR(control)), expected)
+                << fieldName(field) << " after " << steps.size() << " steps";
+        }
+    }
+
+    // The pointer resting on the verdict shows its tooltip.
+    SetWindowPos(window.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(window.hwnd());
+    HWND verdict = item("评分结果");
+    RECT box{};
+    GetWindowRect(verdict, &box);
+    SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    PostMessageW(verdict, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ASSERT_TRUE(pumpUntil([&] { return IsWindowVisible(window.tooltip()); }));
+    EXPECT_EQ(windowText(window.tooltip()), widen(tooltipText(sheet, Field::评分结果)));
 }
 
 TEST(Launcher, FailedStartShowsTheAddressToCopy) {
