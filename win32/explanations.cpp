@@ -1,7 +1,8 @@
-// The main window's explanations: the tooltips. Their texts are composed by
+// The main window's explanations: the tooltips and F1. Their texts are composed by
 // present/compose.h when asked for and shown unchanged.
 #include "mainwindow.h"
 
+#include "form/actions.h"
 #include "present/compose.h"
 #include "text.h"
 
@@ -15,6 +16,10 @@ namespace {
 // forty characters of the form's font), yet the tip fits on a small screen.
 constexpr int kTipWidth = 8100; // twips, 540 pixels at 96 dpi
 
+// What the system posts after F1's key, and DefWindowProc turns into WM_HELP (not in the
+// headers).
+constexpr UINT kKeyF1 = 0x004d;
+
 // Long enough to read an explanation with its suggestions (the longest the control takes).
 constexpr int kTipShowMs = 32767;
 
@@ -22,12 +27,26 @@ bool hasTooltip(Field field) {
     return fieldKind(field) == FieldKind::Label || fieldKind(field) == FieldKind::Button;
 }
 
+HWND createTooltip(HWND owner) {
+    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+// The one tool of the F1 tooltip: placed by the window, shown until taken away.
+TTTOOLINFOW helpTool(HWND owner, const wchar_t* text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = owner;
+    tool.lpszText = const_cast<wchar_t*>(text);
+    return tool;
+}
+
 } // namespace
 
 void MainWindow::addTooltips() {
-    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                m_window, nullptr, GetModuleHandleW(nullptr), nullptr);
+    m_tooltip = createTooltip(m_window);
     SendMessageW(m_tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kTipShowMs, 0));
     for (const Made& made : m_made) {
         const std::optional<Field> field = fieldByName(made.row->name);
@@ -42,13 +61,19 @@ void MainWindow::addTooltips() {
         tool.lpszText = LPSTR_TEXTCALLBACKW;
         SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
+
+    m_helpTip = createTooltip(m_window);
+    TTTOOLINFOW tool = helpTool(m_window, L"");
+    SendMessageW(m_helpTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // After layout() made the fonts for the window's DPI.
 void MainWindow::fitTooltips() {
-    // The form's font has the Chinese characters, which the system's may lack.
-    SendMessageW(m_tooltip, WM_SETFONT, WPARAM(m_fonts[std::size_t(form::Font::D)]), FALSE);
-    SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, form::pixels(kTipWidth, int(m_dpi)));
+    for (HWND tip : {m_tooltip, m_helpTip}) {
+        // The form's font has the Chinese characters, which the system's may lack.
+        SendMessageW(tip, WM_SETFONT, WPARAM(m_fonts[std::size_t(form::Font::D)]), FALSE);
+        SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, form::pixels(kTipWidth, int(m_dpi)));
+    }
 }
 
 bool MainWindow::answerTooltip(NMHDR& notification) {
@@ -60,5 +85,58 @@ bool MainWindow::answerTooltip(NMHDR& notification) {
     reinterpret_cast<NMTTDISPINFOW&>(notification).lpszText = m_tipText.data();
     return true;
 }
+
+// Takes F1 and ends its tooltip at the next key or click, before the dialog keys see them.
+bool MainWindow::explainKey(const MSG& message) {
+    if (message.hwnd != m_window && message.hwnd != m_helpTip && !IsChild(m_window, message.hwnd))
+        return false;
+    switch (message.message) {
+    case kKeyF1:
+        return true; // F1 has explained: nothing else asks for help (WM_HELP)
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+        hideHelp();
+        break;
+    default:
+        return false;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_F1) {
+        explainFocus();
+        return true;
+    }
+    return false;
+}
+
+// Shows under the focused control, and says, what its score is made of, the total and the
+// verdict, what is missing and the best step to take.
+void MainWindow::explainFocus() {
+    const Made* made = byWindow(GetFocus());
+    if (!made)
+        return;
+    const std::wstring text = widen(helpText(m_sheet, form::helpField(made->row->name)));
+    TTTOOLINFOW tool = helpTool(m_window, text.c_str());
+    SendMessageW(m_helpTip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    RECT box{};
+    GetWindowRect(made->window, &box);
+    SendMessageW(m_helpTip, TTM_TRACKPOSITION, 0, MAKELPARAM(box.left, box.bottom));
+    SendMessageW(m_helpTip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    say(text);
+}
+
+void MainWindow::hideHelp() {
+    if (!IsWindowVisible(m_helpTip))
+        return;
+    TTTOOLINFOW tool = helpTool(m_window, nullptr);
+    SendMessageW(m_helpTip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
+// Nothing yet: the window has no live region to speak through.
+void MainWindow::say(const std::wstring&) {}
 
 } // namespace pelmora::win32

@@ -152,6 +152,8 @@ const MainWindow::Made* MainWindow::byWindow(HWND window) const {
 bool MainWindow::translate(MSG& message) {
     if (!m_window || !IsWindow(m_window))
         return false;
+    if (explainKey(message))
+        return true;
     if (message.hwnd != m_window && !IsChild(m_window, message.hwnd))
         return false;
     return IsDialogMessageW(m_window, &message);
@@ -440,6 +442,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_ACTIVATE:
         // The focus comes back where it was when the window is activated again.
         if (LOWORD(w) == WA_INACTIVE) {
+            hideHelp();
             if (HWND focus = GetFocus(); focus && IsChild(m_window, focus))
                 m_lastFocus = focus;
         } else if (m_lastFocus && IsWindowEnabled(m_lastFocus)) {

@@ -3,7 +3,8 @@
 //
 //   controlids.h     the control identifiers, derived from the form's tab column
 //   mainwindow.h     builds the controls from the table and binds the sheet's fields to them
-//   explanations.cpp  the main window's tooltips, which say why each score is what it is
+//   explanations.cpp  the main window's tooltips, which say why each score is what it is,
+//                    and F1, which explains the score the focused input feeds
 //   resources.h      the pictures (WIC) and the bundled Song-style font
 //   processlauncher.h  the outbound links' launcher: CreateProcessW
 //   qrcodewindow.h   the second window with the large QR code
@@ -17,7 +18,7 @@
 // input rules; pasted text passes unfiltered.
 //
 // The explanations (present/compose.h) are composed only when asked for: a tooltip's text
-// when it shows.
+// when it shows, F1's on the key.
 #pragma once
 
 #include "form/form.h"
@@ -59,6 +60,8 @@ class MainWindow {
 
     // The tooltip of the score labels, 性别, 出生日期 and 评分结果: a tool per control.
     HWND tooltip() const { return m_tooltip; }
+    // The tooltip F1 shows under the focused control until the next key or click.
+    HWND helpTip() const { return m_helpTip; }
 
   private:
     struct Made {
@@ -80,6 +83,11 @@ class MainWindow {
     void addTooltips();
     void fitTooltips();
     bool answerTooltip(NMHDR& notification);
+    bool explainKey(const MSG& message);
+    void explainFocus();
+    void hideHelp();
+    // Hands a message to a screen reader.
+    void say(const std::wstring& message);
 
     ScoreSheet& m_sheet;
     outbound::Launcher& m_launcher;
@@ -94,6 +102,7 @@ class MainWindow {
     int m_updating = 0;        // > 0 while the window itself sets a control's text or pick
     ScoreSheet::SubscriptionId m_subscription = 0;
     HWND m_tooltip = nullptr;
+    HWND m_helpTip = nullptr;
     std::wstring m_tipText; // what the tooltip shows, kept while it shows
     std::unique_ptr<QrCodeWindow> m_qrCodeWindow;
     std::function<void()> m_lastClosed;

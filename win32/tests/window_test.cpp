@@ -150,6 +150,24 @@ class Window : public ::testing::Test {
         pump();
     }
 
+    // Real key presses (SendInput) to the foreground window, held down together and let go
+    // in reverse, handed on by a message loop like the program's.
+    void press(std::initializer_list<WORD> keys) {
+        std::vector<INPUT> inputs;
+        for (WORD key : keys)
+            inputs.push_back({INPUT_KEYBOARD, {.ki = {key, 0, 0, 0, 0}}});
+        for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+            inputs.push_back({INPUT_KEYBOARD, {.ki = {*key, 0, KEYEVENTF_KEYUP, 0, 0}}});
+        SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (!window.translate(message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+    }
+
     // What a field's control shows: its text, its pick, or its state.
     std::string shown(Field field) const {
         HWND control = item(std::string(fieldName(field)).c_str());
@@ -503,6 +521,47 @@ TEST_F(Window, TooltipsExplainTheScores) {
     PostMessageW(verdict, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     ASSERT_TRUE(pumpUntil([&] { return IsWindowVisible(window.tooltip()); }));
     EXPECT_EQ(windowText(window.tooltip()), widen(tooltipText(sheet, Field::评分结果)));
+}
+
+// F1 shows under the focused control, until the next key or click, the explanation of the
+// score that control feeds.
+TEST_F(Window, F1ExplainsTheFocusedControl) {
+    run({Op::Replace, "年龄", L"42"});
+    SetForegroundWindow(window.hwnd());
+    int helps = 0; // WM_HELP: F1 asks for nothing else
+    static int* counted = &helps;
+    HHOOK hook = SetWindowsHookExW(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM w, LPARAM l) {
+            *counted += reinterpret_cast<const CWPSTRUCT*>(l)->message == WM_HELP;
+            return CallNextHookEx(nullptr, code, w, l);
+        },
+        nullptr, GetCurrentThreadId());
+    const std::pair<const char*, Field> explained[] = {
+        {"年龄", Field::年龄}, {"统一月数", Field::统一月数}, {"重置", Field::评分结果}};
+    for (auto [name, field] : explained) {
+        HWND control = item(name);
+        SetFocus(control);
+        press({VK_F1});
+        ASSERT_TRUE(IsWindowVisible(window.helpTip())) << name;
+        EXPECT_EQ(windowText(window.helpTip()), widen(helpText(sheet, field))) << name;
+        RECT tip{}, box{};
+        GetWindowRect(window.helpTip(), &tip);
+        GetWindowRect(control, &box);
+        EXPECT_NEAR(tip.left, box.left, 1) << name; // its border may lie over the edge
+        EXPECT_NEAR(tip.top, box.bottom, 1) << name;
+        EXPECT_EQ(GetFocus(), control) << name;
+    }
+    press({VK_SHIFT});
+    EXPECT_FALSE(IsWindowVisible(window.helpTip()));
+
+    press({VK_F1});
+    ASSERT_TRUE(IsWindowVisible(window.helpTip()));
+    MSG click{item("合计得分"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2), 0, {}};
+    window.translate(click);
+    EXPECT_FALSE(IsWindowVisible(window.helpTip()));
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(helps, 0);
 }
 
 TEST(Launcher, FailedStartShowsTheAddressToCopy) {
