@@ -1,5 +1,5 @@
-// The main window's explanations: the tooltips and F1. Their texts are composed by
-// present/compose.h when asked for and shown unchanged.
+// The main window's explanations: the tooltips, F1 and the copied assessment. Their texts
+// are composed by present/compose.h when asked for and delivered unchanged.
 #include "mainwindow.h"
 
 #include "form/actions.h"
@@ -7,6 +7,9 @@
 #include "text.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
+
+#include <cstring>
 
 namespace pelmora::win32 {
 
@@ -22,6 +25,20 @@ constexpr UINT kKeyF1 = 0x004d;
 
 // Long enough to read an explanation with its suggestions (the longest the control takes).
 constexpr int kTipShowMs = 32767;
+
+// The one item of the window's menu.
+constexpr UINT kCopyCommand = 1;
+
+// Windows' plain text ends its lines with "\r\n".
+std::wstring windowsLines(std::wstring_view text) {
+    std::wstring lines;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r'))
+            lines += L'\r';
+        lines += text[i];
+    }
+    return lines;
+}
 
 bool hasTooltip(Field field) {
     return fieldKind(field) == FieldKind::Label || fieldKind(field) == FieldKind::Button;
@@ -86,7 +103,8 @@ bool MainWindow::answerTooltip(NMHDR& notification) {
     return true;
 }
 
-// Takes F1 and ends its tooltip at the next key or click, before the dialog keys see them.
+// Takes F1 and Ctrl+Shift+C, and ends F1's tooltip at the next key or click, before the
+// dialog keys see them.
 bool MainWindow::explainKey(const MSG& message) {
     if (message.hwnd != m_window && message.hwnd != m_helpTip && !IsChild(m_window, message.hwnd))
         return false;
@@ -108,6 +126,11 @@ bool MainWindow::explainKey(const MSG& message) {
     }
     if (message.message == WM_KEYDOWN && message.wParam == VK_F1) {
         explainFocus();
+        return true;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == 'C' && GetKeyState(VK_CONTROL) < 0 &&
+        GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_MENU) >= 0) {
+        copyAssessment();
         return true;
     }
     return false;
@@ -134,6 +157,40 @@ void MainWindow::hideHelp() {
         return;
     TTTOOLINFOW tool = helpTool(m_window, nullptr);
     SendMessageW(m_helpTip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void MainWindow::showContextMenu(LPARAM at) {
+    POINT place{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    if (at == -1) { // from the keyboard: under the focused control
+        RECT box{};
+        GetWindowRect(GetFocus() ? GetFocus() : m_window, &box);
+        place = {box.left, box.bottom};
+    }
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, kCopyCommand, widen(form::kCopyAssessment).c_str());
+    const UINT chosen = UINT(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, place.x, place.y,
+                                            0, m_window, nullptr));
+    DestroyMenu(menu);
+    if (chosen == kCopyCommand)
+        copyAssessment();
+}
+
+void MainWindow::copyAssessment() {
+    const std::wstring text = windowsLines(widen(assessmentText(m_sheet, today())));
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!data)
+        return;
+    std::memcpy(GlobalLock(data), text.c_str(), bytes);
+    GlobalUnlock(data);
+    if (!OpenClipboard(m_window)) {
+        GlobalFree(data);
+        return;
+    }
+    EmptyClipboard();
+    if (!SetClipboardData(CF_UNICODETEXT, data))
+        GlobalFree(data); // else the clipboard owns it
+    CloseClipboard();
 }
 
 // Nothing yet: the window has no live region to speak through.

@@ -411,6 +411,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
         if (answerTooltip(*reinterpret_cast<NMHDR*>(l)))
             return 0;
         break;
+    case WM_CONTEXTMENU: // from the window and the controls; the text boxes keep their own
+        showContextMenu(l);
+        return 0;
     case WM_CTLCOLORSTATIC: {
         const Made* made = byWindow(reinterpret_cast<HWND>(l));
         if (!made || !(made->row->look & (form::Red | form::Link)))

@@ -4,7 +4,8 @@
 //   controlids.h     the control identifiers, derived from the form's tab column
 //   mainwindow.h     builds the controls from the table and binds the sheet's fields to them
 //   explanations.cpp  the main window's tooltips, which say why each score is what it is,
-//                    and F1, which explains the score the focused input feeds
+//                    F1, which explains the score the focused input feeds, and the
+//                    assessment copied by Ctrl+Shift+C or the window's menu
 //   resources.h      the pictures (WIC) and the bundled Song-style font
 //   processlauncher.h  the outbound links' launcher: CreateProcessW
 //   qrcodewindow.h   the second window with the large QR code
@@ -18,7 +19,7 @@
 // input rules; pasted text passes unfiltered.
 //
 // The explanations (present/compose.h) are composed only when asked for: a tooltip's text
-// when it shows, F1's on the key.
+// when it shows, F1's on the key, the assessment on Ctrl+Shift+C or the window's menu.
 #pragma once
 
 #include "form/form.h"
@@ -86,6 +87,8 @@ class MainWindow {
     bool explainKey(const MSG& message);
     void explainFocus();
     void hideHelp();
+    void showContextMenu(LPARAM at);
+    void copyAssessment();
     // Hands a message to a screen reader.
     void say(const std::wstring& message);
 

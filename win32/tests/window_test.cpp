@@ -68,6 +68,26 @@ template <class Condition> bool pumpUntil(Condition condition) {
     return true;
 }
 
+std::wstring clipboardText() {
+    std::wstring text = L"(no text)";
+    if (!OpenClipboard(nullptr))
+        return L"(clipboard busy)";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// The text of the lines with Windows' line ends.
+std::wstring withCrLf(std::string_view text) {
+    std::wstring lines;
+    for (wchar_t c : widen(text))
+        lines += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+    return lines;
+}
+
 // The text a tooltip has for a tool, as it would show it.
 std::wstring tipText(HWND tooltip, HWND owner, UINT_PTR tool) {
     std::wstring text(4096, L'\0');
@@ -562,6 +582,53 @@ TEST_F(Window, F1ExplainsTheFocusedControl) {
     EXPECT_FALSE(IsWindowVisible(window.helpTip()));
     UnhookWindowsHookEx(hook);
     EXPECT_EQ(helps, 0);
+}
+
+// Ctrl+Shift+C anywhere and the window's menu copy the whole assessment as it stands;
+// Ctrl+C and Ctrl+V keep working in the boxes.
+TEST_F(Window, CopiesTheAssessment) {
+    run({Op::Replace, "年龄", L"42"});
+    run({Op::Pick, "选择学历", L"全日制本科"});
+    SetForegroundWindow(window.hwnd());
+    SetFocus(item("年龄"));
+    SendMessageW(item("年龄"), EM_SETSEL, 0, -1);
+    press({VK_CONTROL, 'C'});
+    EXPECT_EQ(clipboardText(), L"42");
+    SetFocus(item("养老月数"));
+    SendMessageW(item("养老月数"), EM_SETSEL, 0, -1);
+    press({VK_CONTROL, 'V'});
+    EXPECT_EQ(sheet.text(Field::养老月数), "42");
+
+    press({VK_CONTROL, VK_SHIFT, 'C'});
+    EXPECT_EQ(clipboardText(), withCrLf(assessmentText(sheet, today())));
+    EXPECT_EQ(sheet.text(Field::养老月数), "42"); // nothing typed into the box
+
+    // The menu of a label, its one item picked by keys.
+    run({Op::Replace, "年龄", L"43"});
+    std::wstring caption;
+    static std::wstring* shown = &caption;
+    HHOOK hook = SetWindowsHookExW(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM w, LPARAM l) {
+            const auto* sent = reinterpret_cast<const CWPSTRUCT*>(l);
+            if (sent->message == WM_INITMENUPOPUP) {
+                HMENU menu = reinterpret_cast<HMENU>(sent->wParam);
+                wchar_t text[64] = {};
+                GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+                *shown = std::to_wstring(GetMenuItemCount(menu)) + L" " + text;
+            }
+            return CallNextHookEx(nullptr, code, w, l);
+        },
+        nullptr, GetCurrentThreadId());
+    PostMessageW(window.hwnd(), WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(window.hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+    RECT box{};
+    GetWindowRect(item("年龄得分"), &box);
+    SendMessageW(item("年龄得分"), WM_CONTEXTMENU, WPARAM(item("年龄得分")),
+                 MAKELPARAM(box.left + 2, box.top + 2));
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(caption, L"1 " + widen(form::kCopyAssessment));
+    EXPECT_EQ(clipboardText(), withCrLf(assessmentText(sheet, today())));
 }
 
 TEST(Launcher, FailedStartShowsTheAddressToCopy) {
