@@ -7,8 +7,10 @@
 #include "text.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace pelmora::win32 {
@@ -166,13 +168,60 @@ void MainWindow::showContextMenu(LPARAM at) {
         GetWindowRect(GetFocus() ? GetFocus() : m_window, &box);
         place = {box.left, box.bottom};
     }
+    // Drawn by the window in the form's font: the system's menu font may have no Chinese.
+    // Screen readers know an item drawn so by the name its data carries.
+    std::wstring caption = widen(form::kCopyAssessment);
+    MSAAMENUINFO named{MSAA_MENU_SIG, DWORD(caption.size()), caption.data()};
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA | MIIM_STRING;
+    item.fType = MFT_OWNERDRAW;
+    item.wID = kCopyCommand;
+    item.dwItemData = reinterpret_cast<ULONG_PTR>(&named);
+    item.dwTypeData = caption.data();
     HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING, kCopyCommand, widen(form::kCopyAssessment).c_str());
+    InsertMenuItemW(menu, 0, TRUE, &item);
     const UINT chosen = UINT(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, place.x, place.y,
                                             0, m_window, nullptr));
     DestroyMenu(menu);
     if (chosen == kCopyCommand)
         copyAssessment();
+}
+
+// The menu's item, as wide as its caption in the form's font and a check mark's room on
+// either side.
+bool MainWindow::measureMenuItem(MEASUREITEMSTRUCT& item) const {
+    if (item.CtlType != ODT_MENU || item.itemID != kCopyCommand)
+        return false;
+    const auto* named = reinterpret_cast<const MSAAMENUINFO*>(item.itemData);
+    HDC dc = GetDC(m_window);
+    HGDIOBJ old = SelectObject(dc, m_fonts[std::size_t(form::Font::D)]);
+    SIZE text{};
+    GetTextExtentPoint32W(dc, named->pszWText, int(named->cchWText), &text);
+    SelectObject(dc, old);
+    ReleaseDC(m_window, dc);
+    const int room = GetSystemMetricsForDpi(SM_CXMENUCHECK, m_dpi);
+    item.itemWidth = UINT(text.cx + 2 * room);
+    item.itemHeight = UINT(std::max<int>(text.cy + form::pixels(60, int(m_dpi)),
+                                         GetSystemMetricsForDpi(SM_CYMENU, m_dpi)));
+    return true;
+}
+
+bool MainWindow::drawMenuItem(const DRAWITEMSTRUCT& item) const {
+    if (item.CtlType != ODT_MENU || item.itemID != kCopyCommand)
+        return false;
+    const auto* named = reinterpret_cast<const MSAAMENUINFO*>(item.itemData);
+    const bool selected = item.itemState & ODS_SELECTED;
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+    SetBkMode(item.hDC, TRANSPARENT);
+    HGDIOBJ old = SelectObject(item.hDC, m_fonts[std::size_t(form::Font::D)]);
+    RECT text = item.rcItem;
+    text.left += GetSystemMetricsForDpi(SM_CXMENUCHECK, m_dpi);
+    DrawTextW(item.hDC, named->pszWText, int(named->cchWText), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    SelectObject(item.hDC, old);
+    return true;
 }
 
 void MainWindow::copyAssessment() {

@@ -425,8 +425,14 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
+    case WM_MEASUREITEM:
+        if (measureMenuItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(l)))
+            return TRUE;
+        break;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+        if (drawMenuItem(*item))
+            return TRUE;
         for (std::size_t i = 0; i < m_made.size(); ++i) {
             if (m_made[i].window == item->hwndItem)
                 drawPicture(item->hDC, item->rcItem, m_pictures[i], m_dpi / 96.0);

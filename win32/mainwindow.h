@@ -88,6 +88,8 @@ class MainWindow {
     void explainFocus();
     void hideHelp();
     void showContextMenu(LPARAM at);
+    bool measureMenuItem(MEASUREITEMSTRUCT& item) const;
+    bool drawMenuItem(const DRAWITEMSTRUCT& item) const;
     void copyAssessment();
     // Hands a message to a screen reader.
     void say(const std::wstring& message);

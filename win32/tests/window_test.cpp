@@ -15,6 +15,7 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <oleacc.h>
 
 #include <string>
 #include <utility>
@@ -615,7 +616,16 @@ TEST_F(Window, CopiesTheAssessment) {
                 HMENU menu = reinterpret_cast<HMENU>(sent->wParam);
                 wchar_t text[64] = {};
                 GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
-                *shown = std::to_wstring(GetMenuItemCount(menu)) + L" " + text;
+                // Drawn by the window: a screen reader reads its name from its data.
+                MENUITEMINFOW item{};
+                item.cbSize = sizeof item;
+                item.fMask = MIIM_DATA;
+                GetMenuItemInfoW(menu, 0, TRUE, &item);
+                const auto* named = reinterpret_cast<const MSAAMENUINFO*>(item.dwItemData);
+                *shown = std::to_wstring(GetMenuItemCount(menu)) + L" " + text + L" " +
+                         (named && named->dwMSAASignature == DWORD(MSAA_MENU_SIG)
+                              ? std::wstring(named->pszWText, named->cchWText)
+                              : L"(no name)");
             }
             return CallNextHookEx(nullptr, code, w, l);
         },
@@ -627,7 +637,8 @@ TEST_F(Window, CopiesTheAssessment) {
     SendMessageW(item("年龄得分"), WM_CONTEXTMENU, WPARAM(item("年龄得分")),
                  MAKELPARAM(box.left + 2, box.top + 2));
     UnhookWindowsHookEx(hook);
-    EXPECT_EQ(caption, L"1 " + widen(form::kCopyAssessment));
+    const std::wstring copy = widen(form::kCopyAssessment);
+    EXPECT_EQ(caption, L"1 " + copy + L" " + copy);
     EXPECT_EQ(clipboardText(), withCrLf(assessmentText(sheet, today())));
 }
 
