@@ -153,6 +153,7 @@ MainWindow::MainWindow(ScoreSheet& sheet, outbound::Launcher& launcher)
                                nullptr, GetModuleHandleW(nullptr), this);
     m_dpi = GetDpiForWindow(m_window);
     build();
+    addTooltips();
     layout(m_dpi);
     m_subscription = m_sheet.subscribe([this](Field field) { refresh(field); });
     m_lastFocus = control(form::firstFocus().name);
@@ -195,6 +196,8 @@ const MainWindow::Made* MainWindow::byWindow(HWND window) const {
 bool MainWindow::translate(MSG& message) {
     if (!m_window || !IsWindow(m_window))
         return false;
+    if (explainKey(message))
+        return true;
     if (message.hwnd != m_window && !IsChild(m_window, message.hwnd))
         return false;
     return IsDialogMessageW(m_window, &message);
@@ -226,7 +229,8 @@ void MainWindow::build() {
             style |= SS_NOPREFIX | (c->look & form::Centre  ? SS_CENTER
                                     : c->look & form::Right ? SS_RIGHT
                                                             : SS_LEFT);
-            if (c->look & form::Link)
+            // A field's label takes the mouse, so that its tooltip sees it hover.
+            if (c->look & form::Link || field)
                 style |= SS_NOTIFY;
             // A box of one line (less than two lines of its font high; a point is 20
             // twips) shows its text centred in its height, as the Qt window does: the large
@@ -329,6 +333,8 @@ void MainWindow::layout(UINT dpi) {
             --m_updating;
         }
     }
+
+    fitTooltips();
 
     RECT frame{0, 0, scaled(form::kClientWidth, dpi), scaled(form::kClientHeight, dpi)};
     AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, kWindowExStyle, dpi);
@@ -468,6 +474,13 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
         if (const Made* made = byWindow(reinterpret_cast<HWND>(l)))
             command(*made, HIWORD(w));
         return 0;
+    case WM_NOTIFY:
+        if (answerTooltip(*reinterpret_cast<NMHDR*>(l)))
+            return 0;
+        break;
+    case WM_CONTEXTMENU: // from the window and the controls; the text boxes keep their own
+        showContextMenu(l);
+        return 0;
     case WM_CTLCOLORSTATIC: {
         const Made* made = byWindow(reinterpret_cast<HWND>(l));
         if (!made || !(made->row->look & (form::Red | form::Link)))
@@ -479,8 +492,14 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
+    case WM_MEASUREITEM:
+        if (measureMenuItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(l)))
+            return TRUE;
+        break;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+        if (drawMenuItem(*item))
+            return TRUE;
         if (item->CtlType == ODT_COMBOBOX) {
             drawListItem(*item);
             return TRUE;
@@ -503,6 +522,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_ACTIVATE:
         // The focus comes back where it was when the window is activated again.
         if (LOWORD(w) == WA_INACTIVE) {
+            hideHelp();
             if (HWND focus = GetFocus(); focus && IsChild(m_window, focus))
                 m_lastFocus = focus;
         } else if (m_lastFocus && IsWindowEnabled(m_lastFocus)) {

@@ -4,6 +4,9 @@
 //   controlids.h     the control identifiers, derived from the form's tab column
 //   mainwindow.h     builds the controls from the table and binds the sheet's fields to them
 //   accessibility.h  names and descriptions for screen readers, and the live region
+//   explanations.cpp  the main window's tooltips, which say why each score is what it is,
+//                    F1, which explains the score the focused input feeds, and the
+//                    assessment copied by Ctrl+Shift+C or the window's menu
 //   resources.h      the pictures (WIC) and the bundled Song-style font
 //   processlauncher.h  the outbound links' launcher: CreateProcessW
 //   qrcodewindow.h   the second window with the large QR code
@@ -16,6 +19,9 @@
 // never echo back and the caret stays where the user left it. The key filters judge typed
 // characters (WM_CHAR, and what an input method commits) with the shared input rules; pasted text
 // passes unfiltered.
+//
+// The explanations (present/compose.h) are composed only when asked for: a tooltip's text
+// when it shows, F1's on the key, the assessment on Ctrl+Shift+C or the window's menu.
 #pragma once
 
 #include "accessibility.h"
@@ -27,6 +33,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -55,6 +62,11 @@ class MainWindow {
     // Null until the first click on Picture1.
     QrCodeWindow* qrCodeWindow() const { return m_qrCodeWindow.get(); }
 
+    // The tooltip of the score labels, 性别, 出生日期 and 评分结果: a tool per control.
+    HWND tooltip() const { return m_tooltip; }
+    // The tooltip F1 shows under the focused control until the next key or click.
+    HWND helpTip() const { return m_helpTip; }
+
   private:
     struct Made {
         const form::Control* row;
@@ -72,6 +84,19 @@ class MainWindow {
     void openQrCodeWindow();
     void checkLastWindowClosed();
     const Made* byWindow(HWND window) const;
+    // The explanations (explanations.cpp).
+    void addTooltips();
+    void fitTooltips();
+    bool answerTooltip(NMHDR& notification);
+    bool explainKey(const MSG& message);
+    void explainFocus();
+    void hideHelp();
+    void showContextMenu(LPARAM at);
+    bool measureMenuItem(MEASUREITEMSTRUCT& item) const;
+    bool drawMenuItem(const DRAWITEMSTRUCT& item) const;
+    void copyAssessment();
+    // Hands a message to a screen reader.
+    void say(const std::wstring& message);
 
     ScoreSheet& m_sheet;
     outbound::Launcher& m_launcher;
@@ -87,6 +112,9 @@ class MainWindow {
     ScoreSheet::SubscriptionId m_subscription = 0;
     Annotations m_annotations;
     std::unique_ptr<LiveRegion> m_liveRegion;
+    HWND m_tooltip = nullptr;
+    HWND m_helpTip = nullptr;
+    std::wstring m_tipText; // what the tooltip shows, kept while it shows
     std::unique_ptr<QrCodeWindow> m_qrCodeWindow;
     std::function<void()> m_lastClosed;
 };

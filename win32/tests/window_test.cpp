@@ -4,6 +4,7 @@
 // own twips, divided by 15, not read back from the code under test.
 #include "form/announce.h"
 #include "form/inputrules.h"
+#include "present/compose.h"
 #include "win32/controlids.h"
 #include "win32/mainwindow.h"
 #include "win32/processlauncher.h"
@@ -57,6 +58,50 @@ void pump() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+// Pumps until the condition holds, for at most five seconds (a tooltip waits half a second
+// before it shows).
+template <class Condition> bool pumpUntil(Condition condition) {
+    for (const DWORD start = GetTickCount(); !condition(); Sleep(10)) {
+        if (GetTickCount() - start > 5000)
+            return false;
+        pump();
+    }
+    return true;
+}
+
+std::wstring clipboardText() {
+    std::wstring text = L"(no text)";
+    if (!OpenClipboard(nullptr))
+        return L"(clipboard busy)";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// The text of the lines with Windows' line ends.
+std::wstring withCrLf(std::string_view text) {
+    std::wstring lines;
+    for (wchar_t c : widen(text))
+        lines += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+    return lines;
+}
+
+// The text a tooltip has for a tool, as it would show it.
+std::wstring tipText(HWND tooltip, HWND owner, UINT_PTR tool) {
+    std::wstring text(4096, L'\0');
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = owner;
+    info.uId = tool;
+    info.lpszText = text.data();
+    SendMessageW(tooltip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&info));
+    text.resize(wcslen(text.c_str()));
+    return text;
 }
 
 class Window : public ::testing::Test {
@@ -126,6 +171,24 @@ class Window : public ::testing::Test {
         }
         }
         pump();
+    }
+
+    // Real key presses (SendInput) to the foreground window, held down together and let go
+    // in reverse, handed on by a message loop like the program's.
+    void press(std::initializer_list<WORD> keys) {
+        std::vector<INPUT> inputs;
+        for (WORD key : keys)
+            inputs.push_back({INPUT_KEYBOARD, {.ki = {key, 0, 0, 0, 0}}});
+        for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+            inputs.push_back({INPUT_KEYBOARD, {.ki = {*key, 0, KEYEVENTF_KEYUP, 0, 0}}});
+        SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (!window.translate(message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
     }
 
     // What a field's control shows: its text, its pick, or its state.
@@ -557,6 +620,142 @@ TEST_F(Window, QrCodeWindowOpenedTwiceIsOneWindow) {
     EXPECT_EQ(lastClosed, 1);
     run({Op::Click, "Picture1"}); // comes back
     EXPECT_TRUE(IsWindowVisible(qr->hwnd()));
+}
+
+// Each label the sheet fills and the verdict explain themselves when hovered, with the
+// sheet's state at that moment.
+TEST_F(Window, TooltipsExplainTheScores) {
+    const std::vector<std::vector<Step>> situations{
+        {},
+        {{Op::Replace, "年龄", L"42"}, {Op::Pick, "选择学历", L"全日制本科"}},
+        {{Op::Type, "ID", L"440301199001011234"},
+         {Op::Click, "身份证解读"},
+         {Op::Pick, "选择学历", L"全日制本科有学位"}},
+    };
+    for (const std::vector<Step>& steps : situations) {
+        resetInputs(sheet);
+        for (const Step& step : steps)
+            run(step);
+        for (int i = 0; i < kFieldCount; ++i) {
+            const Field field = Field(i);
+            if (fieldKind(field) != FieldKind::Label && fieldKind(field) != FieldKind::Button)
+                continue;
+            const std::wstring expected = widen(tooltipText(sheet, field));
+            EXPECT_FALSE(expected.empty()) << fieldName(field);
+            HWND control = item(std::string(fieldName(field)).c_str());
+            EXPECT_EQ(tipText(window.tooltip(), window.hwnd(), UINT_PTR(control)), expected)
+                << fieldName(field) << " after " << steps.size() << " steps";
+        }
+    }
+
+    // The pointer resting on the verdict shows its tooltip.
+    SetWindowPos(window.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(window.hwnd());
+    HWND verdict = item("评分结果");
+    RECT box{};
+    GetWindowRect(verdict, &box);
+    SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    PostMessageW(verdict, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ASSERT_TRUE(pumpUntil([&] { return IsWindowVisible(window.tooltip()); }));
+    EXPECT_EQ(windowText(window.tooltip()), widen(tooltipText(sheet, Field::评分结果)));
+}
+
+// F1 shows under the focused control, until the next key or click, the explanation of the
+// score that control feeds.
+TEST_F(Window, F1ExplainsTheFocusedControl) {
+    run({Op::Replace, "年龄", L"42"});
+    SetForegroundWindow(window.hwnd());
+    int helps = 0; // WM_HELP: F1 asks for nothing else
+    static int* counted = &helps;
+    HHOOK hook = SetWindowsHookExW(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM w, LPARAM l) {
+            *counted += reinterpret_cast<const CWPSTRUCT*>(l)->message == WM_HELP;
+            return CallNextHookEx(nullptr, code, w, l);
+        },
+        nullptr, GetCurrentThreadId());
+    const std::pair<const char*, Field> explained[] = {
+        {"年龄", Field::年龄}, {"统一月数", Field::统一月数}, {"重置", Field::评分结果}};
+    for (auto [name, field] : explained) {
+        HWND control = item(name);
+        SetFocus(control);
+        press({VK_F1});
+        ASSERT_TRUE(IsWindowVisible(window.helpTip())) << name;
+        EXPECT_EQ(windowText(window.helpTip()), widen(helpText(sheet, field))) << name;
+        RECT tip{}, box{};
+        GetWindowRect(window.helpTip(), &tip);
+        GetWindowRect(control, &box);
+        EXPECT_NEAR(tip.left, box.left, 1) << name; // its border may lie over the edge
+        EXPECT_NEAR(tip.top, box.bottom, 1) << name;
+        EXPECT_EQ(GetFocus(), control) << name;
+    }
+    press({VK_SHIFT});
+    EXPECT_FALSE(IsWindowVisible(window.helpTip()));
+
+    press({VK_F1});
+    ASSERT_TRUE(IsWindowVisible(window.helpTip()));
+    MSG click{item("合计得分"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2), 0, {}};
+    window.translate(click);
+    EXPECT_FALSE(IsWindowVisible(window.helpTip()));
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(helps, 0);
+}
+
+// Ctrl+Shift+C anywhere and the window's menu copy the whole assessment as it stands;
+// Ctrl+C and Ctrl+V keep working in the boxes.
+TEST_F(Window, CopiesTheAssessment) {
+    run({Op::Replace, "年龄", L"42"});
+    run({Op::Pick, "选择学历", L"全日制本科"});
+    SetForegroundWindow(window.hwnd());
+    SetFocus(item("年龄"));
+    SendMessageW(item("年龄"), EM_SETSEL, 0, -1);
+    press({VK_CONTROL, 'C'});
+    EXPECT_EQ(clipboardText(), L"42");
+    SetFocus(item("养老月数"));
+    SendMessageW(item("养老月数"), EM_SETSEL, 0, -1);
+    press({VK_CONTROL, 'V'});
+    EXPECT_EQ(sheet.text(Field::养老月数), "42");
+
+    press({VK_CONTROL, VK_SHIFT, 'C'});
+    EXPECT_EQ(clipboardText(), withCrLf(assessmentText(sheet, today())));
+    EXPECT_EQ(sheet.text(Field::养老月数), "42"); // nothing typed into the box
+
+    // The menu of a label, its one item picked by keys.
+    run({Op::Replace, "年龄", L"43"});
+    std::wstring caption;
+    static std::wstring* shown = &caption;
+    HHOOK hook = SetWindowsHookExW(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM w, LPARAM l) {
+            const auto* sent = reinterpret_cast<const CWPSTRUCT*>(l);
+            if (sent->message == WM_INITMENUPOPUP) {
+                HMENU menu = reinterpret_cast<HMENU>(sent->wParam);
+                wchar_t text[64] = {};
+                GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+                // Drawn by the window: a screen reader reads its name from its data.
+                MENUITEMINFOW item{};
+                item.cbSize = sizeof item;
+                item.fMask = MIIM_DATA;
+                GetMenuItemInfoW(menu, 0, TRUE, &item);
+                const auto* named = reinterpret_cast<const MSAAMENUINFO*>(item.dwItemData);
+                *shown = std::to_wstring(GetMenuItemCount(menu)) + L" " + text + L" " +
+                         (named && named->dwMSAASignature == DWORD(MSAA_MENU_SIG)
+                              ? std::wstring(named->pszWText, named->cchWText)
+                              : L"(no name)");
+            }
+            return CallNextHookEx(nullptr, code, w, l);
+        },
+        nullptr, GetCurrentThreadId());
+    PostMessageW(window.hwnd(), WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(window.hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+    RECT box{};
+    GetWindowRect(item("年龄得分"), &box);
+    SendMessageW(item("年龄得分"), WM_CONTEXTMENU, WPARAM(item("年龄得分")),
+                 MAKELPARAM(box.left + 2, box.top + 2));
+    UnhookWindowsHookEx(hook);
+    const std::wstring copy = widen(form::kCopyAssessment);
+    EXPECT_EQ(caption, L"1 " + copy + L" " + copy);
+    EXPECT_EQ(clipboardText(), withCrLf(assessmentText(sheet, today())));
 }
 
 TEST(Launcher, FailedStartShowsTheAddressToCopy) {
