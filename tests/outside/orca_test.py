@@ -227,7 +227,7 @@ def run_checks(program):
     if not outside.display_usable():
         print("the X display of xvfb-run cannot be opened", flush=True)
         return outside.DISPLAY_UNUSABLE
-    report = outside.Report()
+    report = outside.Report(verbose=os.environ.get("PELMORA_VERBOSE") == "1")
     started = time.monotonic()
     scratch = tempfile.mkdtemp(prefix="pelmora-orca-")
     runtime = os.path.join(scratch, "runtime")
