@@ -20,6 +20,13 @@ make_root() { # ROOT [PACKAGES]
     cp /etc/resolv.conf "$root/etc/resolv.conf"
     # As on an installed machine, the host's own name resolves (sudo asks for it).
     printf '127.0.0.1 localhost\n127.0.1.1 %s\n' "$(hostname)" >"$root/etc/hosts"
+    # As on an installed machine of this network, the certificate authorities it adds are
+    # trusted (a network that inspects TLS has its own, which npm's registry then needs).
+    if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null &&
+        [ -x "$root/usr/sbin/update-ca-certificates" ]; then
+        cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
+        chroot "$root" update-ca-certificates >/dev/null 2>&1
+    fi
 }
 
 # The kernel's file systems, and this machine's X sockets for windows on its Xvfb.
