@@ -51,8 +51,12 @@ class Browser:
         port = re.search(r":(\d+)/", found.group(1)).group(1)
         pages = json.load(urllib.request.urlopen("http://127.0.0.1:%s/json/list" % port))
         page = next(p for p in pages if p["type"] == "page")
-        self.socket = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=30)
-        self.browser = websocket.create_connection(found.group(1), timeout=30)
+        # No Origin header: Chromium refuses DevTools connections that name an origin it was
+        # not told to allow (some of Debian's builds do, others not).
+        self.socket = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=30,
+                                                  suppress_origin=True)
+        self.browser = websocket.create_connection(found.group(1), timeout=30,
+                                                   suppress_origin=True)
         self.next_id = 0
         self.events = []
 
