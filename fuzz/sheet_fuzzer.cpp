@@ -7,6 +7,7 @@
 #include "model.h"
 
 #include "form/inputrules.h"
+#include "scoring/numbers.h"
 #include "scoring/scoresheet.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -151,26 +152,6 @@ const std::vector<std::string>& pastedTexts() {
 constexpr char32_t kTyped[] = {U'0', U'1',  U'2', U'3', U'4',  U'5',  U'6',   U'7',
                                U'8', U'9',  U'X', U'x', U'-',  U'+',  U'.',   U'e',
                                U' ', U'\t', U'a', 0,    U'岁', U'１', 0x200F, 0xFFFD};
-
-std::string utf8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-    return out;
-}
 
 // An ID-like text of 15 or 18 characters, mostly digits.
 std::string idLike(FuzzedDataProvider& in) {

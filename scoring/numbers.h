@@ -34,4 +34,8 @@ std::string shortestDecimal(double value);
 // Valid UTF-8, each byte that starts no valid sequence replaced by U+FFFD.
 std::string sanitizedUtf8(std::string_view text);
 
+// A code point as UTF-8 (the views' UTF-16 and the tests' characters, turned into the
+// sheet's texts).
+std::string utf8(char32_t c);
+
 } // namespace pelmora

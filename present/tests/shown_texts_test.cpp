@@ -7,6 +7,7 @@
 #include "links/outbound.h"
 #include "present/compose.h"
 #include "present/explain.h"
+#include "scoring/numbers.h"
 
 #include "sheetsteps.h"
 
@@ -35,21 +36,6 @@ std::set<char32_t> codePoints(std::string_view utf8) {
         i += length;
     }
     return points;
-}
-
-std::string utf8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-    return out;
 }
 
 class Texts {
