@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <initializer_list>
 
 namespace pelmora {
 namespace {
@@ -257,17 +258,31 @@ Explanation insuranceItem(const ScoreSheet& sheet, const Insurance& insurance) {
     return out.done();
 }
 
-Explanation personal(const ScoreSheet& sheet) {
+// "<intro>年龄 5 + 房产 0 + 生育 0 = 5 分。": a category written as the sum of its labels,
+// added in their order as the rules add them.
+struct Term {
+    std::string_view name;
+    Field label;
+};
+Explanation sumOf(const ScoreSheet& sheet, std::string_view intro,
+                  std::initializer_list<Term> terms) {
     Sentence out(sheet);
-    out << "个人得分是三项之和：年龄 ";
-    double sum = addend(out, sheet, Field::年龄得分);
-    out << " + 房产 ";
-    sum += addend(out, sheet, Field::房产得分);
-    out << " + 生育 ";
-    sum += addend(out, sheet, Field::生育得分);
+    out << intro;
+    double sum = 0;
+    for (const Term& term : terms) {
+        const bool first = &term == terms.begin();
+        out << (first ? "" : " + ") << term.name << " ";
+        const double value = addend(out, sheet, term.label);
+        sum = first ? value : sum + value;
+    }
     out << " = ";
     out.state(num(sum)) << " 分。";
     return out.done();
+}
+
+Explanation personal(const ScoreSheet& sheet) {
+    return sumOf(sheet, "个人得分是三项之和：",
+                 {{"年龄", Field::年龄得分}, {"房产", Field::房产得分}, {"生育", Field::生育得分}});
 }
 
 Explanation insurance(const ScoreSheet& sheet) {
@@ -295,16 +310,8 @@ Explanation insurance(const ScoreSheet& sheet) {
 }
 
 Explanation total(const ScoreSheet& sheet) {
-    Sentence out(sheet);
-    out << "合计得分是三类之和：学历 ";
-    double sum = addend(out, sheet, Field::学历得分);
-    out << " + 个人 ";
-    sum += addend(out, sheet, Field::个人得分);
-    out << " + 社保 ";
-    sum += addend(out, sheet, Field::社保得分);
-    out << " = ";
-    out.state(num(sum)) << " 分。";
-    return out.done();
+    return sumOf(sheet, "合计得分是三类之和：",
+                 {{"学历", Field::学历得分}, {"个人", Field::个人得分}, {"社保", Field::社保得分}});
 }
 
 Explanation verdict(const ScoreSheet& sheet) {
