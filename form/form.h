@@ -81,6 +81,24 @@ class FieldList {
     std::size_t m_count = 0;
 };
 
+// Where a control stands in the one-column layout of a narrow screen (the browser view's
+// phone layout). Lines are numbered down the page; a frame's line is its title's, and the
+// frame reaches down to its members' last line. On a line, a control takes its cell and
+// the cells up to the next control's, or to the line's end.
+enum class Cell : std::uint8_t {
+    Caption, // a caption, at the line's start
+    Value,   // an input or a shown value
+    Unit,    // a unit, or a command beside its box
+    Score,   // the score the line's input feeds
+    Whole,   // the whole line
+    Held,    // in the result bar, kept in sight while a box has the focus
+    Hidden,  // not shown there (a frame that only draws a line)
+};
+struct Line {
+    int number; // 0 for Held and Hidden
+    Cell cell;
+};
+
 struct Control {
     std::string_view name; // the control name, and the widget's objectName
     Kind kind;
@@ -92,7 +110,8 @@ struct Control {
     int left, top, width, height; // twips, from the container's outer top-left corner
     Font font;
     unsigned look;
-    int tab; // place in the tab order; only inputs and buttons take focus
+    int tab;   // place in the tab order; only inputs and buttons take focus
+    Line line; // on a narrow screen
     // For a caption label: the input or value it is the caption of.
     std::string_view names = {};
     // For a label: the control whose accessible description it is (a unit, a note).
@@ -120,6 +139,11 @@ inline constexpr std::string_view kWindowTitle = "Pelmora";
 // is Ctrl+Shift+C, and F1 on an input explains the score it feeds.
 inline constexpr std::string_view kCopyAssessment = "复制评分明细";
 inline constexpr std::string_view kFontFamily = "宋体";
+// The browser view's choice of layout: the form as it is, or the phone's one column.
+inline constexpr std::string_view kDesktopLayout = "电脑版";
+inline constexpr std::string_view kPhoneLayout = "手机版";
+// The contact number, which a phone dials from a tel: link.
+std::string_view telephoneNumber();
 
 struct Rgb {
     std::uint8_t red, green, blue;
@@ -129,6 +153,9 @@ struct Rgb {
 inline constexpr std::optional<Rgb> textColour(unsigned look) {
     return look & Red ? std::optional<Rgb>(Rgb{255, 0, 0}) : std::nullopt;
 }
+// The red of the phone layout: darker, so that small text on the window's grey reads at a
+// contrast of 4.5:1 or more on a small screen.
+inline constexpr Rgb kPhoneRed{192, 0, 0};
 
 inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kClientWidth = 5385;   // twips

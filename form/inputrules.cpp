@@ -29,6 +29,12 @@ bool acceptsTypedCharacter(Field box, char16_t code) {
     return box == Field::ID && code == u'X';
 }
 
+Keyboard keyboardFor(Field box) {
+    if (!isFilteredBox(box))
+        return Keyboard::Decimal;
+    return acceptsTypedCharacter(box, u'X') ? Keyboard::Text : Keyboard::Digits;
+}
+
 void resetInputs(ScoreSheet& sheet) {
     sheet.setText(Field::选择学历, "高中或以下学历");
     sheet.setText(Field::ID, "");

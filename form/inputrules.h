@@ -14,6 +14,12 @@ bool isFilteredBox(Field box);
 // digits, and in the ID box the capital X too. Unfiltered boxes take every character.
 bool acceptsTypedCharacter(Field box, char16_t code);
 
+// The keyboard a phone shows for a box: digits where the filter takes only digits, digits
+// with a point where the box takes decimals and a sign (the unfiltered unify boxes), the
+// full keyboard where the filter takes a letter too (the ID box's X).
+enum class Keyboard : unsigned char { Text, Digits, Decimal };
+Keyboard keyboardFor(Field box);
+
 // Writes the standard inputs in their fixed order, each running its whole cascade, and
 // puts the verdict back to "综合计算中…" last. 出生日期 and 性别 keep what they show.
 void resetInputs(ScoreSheet& sheet);

@@ -50,6 +50,43 @@ std::string utf8(std::u16string_view text) {
     return out;
 }
 
+std::string_view cellName(form::Cell cell) {
+    switch (cell) {
+    case form::Cell::Caption:
+        return "Caption";
+    case form::Cell::Value:
+        return "Value";
+    case form::Cell::Unit:
+        return "Unit";
+    case form::Cell::Score:
+        return "Score";
+    case form::Cell::Whole:
+        return "Whole";
+    case form::Cell::Held:
+        return "Held";
+    case form::Cell::Hidden:
+        return "Hidden";
+    }
+    return "";
+}
+
+std::string_view keyboardName(Keyboard keyboard) {
+    switch (keyboard) {
+    case Keyboard::Text:
+        return "text";
+    case Keyboard::Digits:
+        return "numeric";
+    case Keyboard::Decimal:
+        return "decimal";
+    }
+    return "";
+}
+
+std::string rgb(form::Rgb colour) {
+    return "rgb(" + std::to_string(colour.red) + "," + std::to_string(colour.green) + "," +
+           std::to_string(colour.blue) + ")";
+}
+
 std::string rect(int left, int top, int width, int height) {
     return "[" + std::to_string(form::pixels(left)) + "," + std::to_string(form::pixels(top)) +
            "," + std::to_string(form::pixels(width)) + "," + std::to_string(form::pixels(height)) +
@@ -94,7 +131,11 @@ std::string formJson() {
                       ",\"copyAssessment\":" + quoted(form::kCopyAssessment) +
                       ",\"close\":" + quoted(utf8(outbound::kLaunchFailureClose)) +
                       ",\"size\":" + rect(0, 0, form::kClientWidth, form::kClientHeight) +
-                      ",\"firstFocus\":" + quoted(form::firstFocus().name);
+                      ",\"firstFocus\":" + quoted(form::firstFocus().name) +
+                      ",\"desktopLayout\":" + quoted(form::kDesktopLayout) +
+                      ",\"phoneLayout\":" + quoted(form::kPhoneLayout) + ",\"phoneRed\":\"" +
+                      rgb(form::kPhoneRed) + "\"" +
+                      ",\"telephone\":" + quoted(form::telephoneNumber());
     namespace qr = form::qrcode;
     out += ",\"qrCode\":{\"title\":" + quoted(qr::kTitle) + ",\"picture\":" + quoted(qr::kPicture) +
            ",\"client\":" + rect(0, 0, qr::kClientWidth, qr::kClientHeight) +
@@ -114,8 +155,11 @@ std::string formJson() {
                ",\"underline\":" + boolean(form::isUnderlined(c.font)) + ",\"align\":\"" +
                std::string(alignment(c.look)) + "\",\"link\":" + boolean(c.look & form::Link);
         if (const std::optional<form::Rgb> colour = form::textColour(c.look))
-            out += ",\"colour\":\"rgb(" + std::to_string(colour->red) + "," +
-                   std::to_string(colour->green) + "," + std::to_string(colour->blue) + ")\"";
+            out += ",\"colour\":\"" + rgb(*colour) + "\"";
+        out += ",\"line\":[" + std::to_string(c.line.number) + ",\"" +
+               std::string(cellName(c.line.cell)) + "\"]";
+        if (field && c.kind == form::Kind::TextBox)
+            out += ",\"keyboard\":\"" + std::string(keyboardName(keyboardFor(*field))) + "\"";
         out += ",\"tab\":" + std::to_string(c.tab) + ",\"names\":" + quoted(c.names) +
                ",\"describes\":" + quoted(c.describes) + ",\"says\":" + quoted(c.says) +
                ",\"field\":" + std::to_string(field ? index(*field) : -1) +

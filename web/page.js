@@ -1,7 +1,8 @@
-// The browser view: builds the form from the table the core exports (web/bindings.cpp),
-// hands every event to the score sheet in the WebAssembly module and shows what comes
-// back. Like the desktop views it computes nothing and writes no sentence of its own:
-// rules, captions, rectangles and sentences all come from the module.
+// The browser view: binds to the form's elements, which the page holds from its build (one
+// per control of the table the core exports, web/bindings.cpp, with its id the control's
+// name), hands every event to the score sheet in the WebAssembly module and shows what
+// comes back. Like the desktop views it computes nothing and writes no sentence of its
+// own: rules, captions, rectangles and sentences all come from the module.
 'use strict';
 
 // The module is ready at once (compiled synchronously); a promise of it would do as well.
@@ -24,151 +25,70 @@ Promise.resolve(createPelmora()).then((core) => {
     const room = document.getElementById('room');
     const root = document.getElementById('form');
     const announcer = document.getElementById('announcer');
+    const verdictWhy = document.getElementById('verdict-why');
     const takesFocus = new Set(['TextBox', 'List', 'Button', 'CheckBox']);
     const px = (value) => value + 'px';
 
-    document.title = form.title;
-    document.querySelector('h1').textContent = form.title;
-    // The form's face, else the bundled Song-style subset, as the desktop views do.
-    const bundled = 'Pelmora Song';
+    // The bundled Song-style subset, made a face from its bytes under the name the style
+    // gives it after the form's own face.
+    const style = getComputedStyle(document.documentElement);
     const font = atob(document.getElementById('font').textContent);
     const bytes = new Uint8Array(font.length);
     for (let i = 0; i < font.length; ++i)
         bytes[i] = font.charCodeAt(i);
-    document.fonts.add(new FontFace(bundled, bytes));
-    document.documentElement.style.setProperty('--form-face',
-        `${JSON.stringify(form.fontFamily)}, ${JSON.stringify(bundled)}`);
+    document.fonts.add(new FontFace(JSON.parse(style.getPropertyValue('--bundled-face')), bytes));
 
-    // ---- The controls, from the table ----
+    // ---- The controls, written into the page from the table when it was built ----
 
     const elements = new Map(); // name -> the element whose id is the name
     const boxes = new Map(); // name -> the element placed at the rectangle
-    const containers = new Map([['', root]]);
-
-    function make(c) {
-        switch (c.kind) {
-        case 'Label': {
-            // A caption labels its box where the caption alone tells the box apart, as
-            // the Qt view's buddies do (a box with a unit is known by its own name), and
-            // its list, which a browser needs named.
-            const names = c.names && form.controls.find((o) => o.name === c.names);
-            const labels = names && (names.kind === 'List' ||
-                (names.kind === 'TextBox' && !form.controls.some((o) => o.describes === c.names)));
-            const label = document.createElement(labels ? 'label' : 'div');
-            if (labels)
-                label.htmlFor = c.names;
-            label.className = 'label';
-            label.textContent = c.text;
-            return label;
-        }
-        case 'TextBox': {
-            const input = document.createElement('input');
-            input.type = 'text';
-            input.autocomplete = 'off';
-            input.spellcheck = false;
-            return input;
-        }
-        case 'List': {
-            const list = document.createElement('select');
-            for (const item of c.items)
-                list.add(new Option(item));
-            return list;
-        }
-        case 'Button': {
-            const button = document.createElement('button');
-            button.type = 'button';
-            button.textContent = c.text;
-            return button;
-        }
-        case 'CheckBox': {
-            const box = document.createElement('input');
-            box.type = 'checkbox';
-            return box;
-        }
-        case 'Frame': {
-            const frame = document.createElement('fieldset');
-            if (c.text) {
-                const title = document.createElement('legend');
-                title.textContent = c.text;
-                frame.append(title);
-            }
-            return frame;
-        }
-        case 'Picture': {
-            const picture = document.createElement('img');
-            picture.src = pictures[c.text] || '';
-            picture.alt = c.says;
-            return picture;
-        }
-        }
-        return document.createElement('div');
-    }
-
-    function place(box, [left, top, width, height]) {
-        Object.assign(box.style, {left: px(left), top: px(top), width: px(width), height: px(height)});
-    }
-
     form.controls.forEach((c, index) => {
         c.index = index;
-        const element = make(c);
-        element.id = c.name;
-        let box = element;
-        if (c.kind === 'CheckBox') {
-            // The native box and its caption in one label at the rectangle, opaque so that
-            // across a frame's edge it hides the line as a title does.
-            box = document.createElement('label');
-            box.className = 'check';
-            box.append(element, c.text);
-        }
-        place(box, c.rect);
-        box.style.fontSize = c.pointSize + 'pt';
-        if (c.underline)
-            box.style.textDecoration = 'underline';
-        if (c.kind === 'Label' || c.kind === 'TextBox')
-            box.style.textAlign = c.align;
-        if (c.kind === 'Label')
-            box.style.justifyContent = {left: 'flex-start', center: 'center', right: 'flex-end'}[c.align];
-        if (c.colour)
-            box.style.color = c.colour;
-        if (c.link)
-            box.style.color = 'LinkText';
-        if (c.action && !takesFocus.has(c.kind))
-            box.classList.add('clickable');
-        if (c.field < 0 && c.says && c.kind !== 'Picture')
-            element.setAttribute('aria-description', c.says);
-        containers.get(c.container).append(box);
-        if (c.kind === 'Frame')
-            containers.set(c.name, element);
+        const element = document.getElementById(c.name);
         elements.set(c.name, element);
-        boxes.set(c.name, box);
+        boxes.set(c.name, c.kind === 'CheckBox' ? element.parentElement : element);
     });
-    for (const c of form.controls) {
-        if (c.describes)
-            elements.get(c.describes).setAttribute('aria-describedby', c.name);
-        // Text boxes are known by their control name; the other fields are described by
-        // it, so that a value is read out with what it is ("90, 学历得分").
-        if (c.field >= 0 && c.kind === 'TextBox')
-            elements.get(c.name).setAttribute('aria-label', c.name);
-        else if (c.field >= 0 && c.kind !== 'CheckBox')
-            elements.get(c.name).setAttribute('aria-description', c.name);
-    }
 
+    // ---- The layout: the form, or on a narrow screen or under a finger one column ----
+
+    const html = document.documentElement;
+    const layoutButtons = [document.getElementById('desktopLayout'),
+        document.getElementById('phoneLayout')];
+    const isPhone = () => style.getPropertyValue('--bar-height') !== '';
     // The whole form scales down to a narrower window, never reflowed or clipped.
     const [, , formWidth, formHeight] = form.size;
     function fit() {
-        const scale = Math.min(1, document.documentElement.clientWidth / formWidth);
-        root.style.width = px(formWidth);
-        root.style.height = px(formHeight);
+        const scale = isPhone() ? 1 : Math.min(1, html.clientWidth / formWidth);
         root.style.transform = scale < 1 ? `scale(${scale})` : '';
-        room.style.width = px(formWidth * scale);
-        room.style.height = px(formHeight * scale);
+        room.style.width = scale < 1 ? px(formWidth * scale) : '';
+        room.style.height = scale < 1 ? px(formHeight * scale) : '';
+        layoutButtons[0].setAttribute('aria-pressed', String(!isPhone()));
+        layoutButtons[1].setAttribute('aria-pressed', String(isPhone()));
     }
+    // A user's choice holds until the page is loaded again; nothing is stored.
+    layoutButtons.forEach((button, phone) => button.addEventListener('click', () => {
+        html.classList.toggle('phone', phone === 1);
+        html.classList.toggle('desktop', phone === 0);
+        fit();
+        refresh();
+    }));
     fit();
-    window.addEventListener('resize', fit);
+    window.addEventListener('resize', () => {
+        fit();
+        refresh();
+    });
+    // The result bar stays at the top of what is visible while a phone's keyboard is up.
+    const viewport = window.visualViewport;
+    if (viewport) {
+        const follow = () => html.style.setProperty('--viewport-top', px(Math.max(0, viewport.offsetTop)));
+        viewport.addEventListener('resize', follow);
+        viewport.addEventListener('scroll', follow);
+    }
 
     // ---- The sheet's state, and what is heard ----
 
     const fields = form.controls.filter((c) => c.field >= 0);
+    const verdict = form.controls.find((c) => c.kind === 'Button' && c.field >= 0);
     function refresh() {
         const state = json(core._pelmora_state());
         for (const c of fields) {
@@ -193,6 +113,11 @@ Promise.resolve(createPelmora()).then((core) => {
                     element.textContent = value;
             }
         }
+        // A phone has no hover: there the verdict's explanation stands under the result's
+        // title.
+        const why = isPhone() ? text(core._pelmora_tooltip(verdict.index)) : '';
+        if (verdictWhy.textContent !== why)
+            verdictWhy.textContent = why;
     }
 
     // One polite, atomic live region: a new text node each time, so that the same
@@ -282,13 +207,15 @@ Promise.resolve(createPelmora()).then((core) => {
     const chain = form.controls.filter((c) => takesFocus.has(c.kind)).sort((a, b) => a.tab - b.tab)
         .map((c) => elements.get(c.name));
     document.addEventListener('keydown', (event) => {
-        if (event.key !== 'Tab' || event.ctrlKey || event.altKey || event.metaKey)
+        // A phone keyboard's "next" key (enterkeyhint) goes on as Tab does.
+        const next = event.key === 'Enter' && isPhone() && event.target.type === 'text';
+        if ((event.key !== 'Tab' && !next) || event.ctrlKey || event.altKey || event.metaKey)
             return;
         const at = chain.indexOf(document.activeElement);
         if (at < 0)
             return;
         event.preventDefault();
-        const step = event.shiftKey ? chain.length - 1 : 1;
+        const step = event.shiftKey && !next ? chain.length - 1 : 1;
         for (let i = (at + step) % chain.length; i !== at; i = (i + step) % chain.length) {
             if (!chain[i].disabled) {
                 chain[i].focus();
@@ -360,7 +287,8 @@ Promise.resolve(createPelmora()).then((core) => {
             const image = document.createElement('img');
             image.src = pictures[q.picture] || '';
             image.alt = q.title;
-            place(image, q.image);
+            const [left, top, width, height] = q.image;
+            Object.assign(image.style, {left: px(left), top: px(top), width: px(width), height: px(height)});
             client.append(image);
             qrCode.append(client);
         }
@@ -394,6 +322,17 @@ Promise.resolve(createPelmora()).then((core) => {
             area.select();
         }
     }
+    // On a phone the assessment goes to the system's share sheet, where there is one.
+    document.getElementById('share').addEventListener('click', async () => {
+        if (!navigator.share)
+            return copyAssessment();
+        try {
+            await navigator.share({text: text(core._pelmora_assessment())});
+        } catch (error) {
+            if (error.name !== 'AbortError')
+                copyAssessment();
+        }
+    });
     document.addEventListener('keydown', (event) => {
         if (event.ctrlKey && event.shiftKey && event.code === 'KeyC') {
             event.preventDefault();

@@ -26,6 +26,12 @@ TEST(KeyFilter, DigitsAndBackspaceAndXInTheIdBox) {
         EXPECT_TRUE(acceptsTypedCharacter(Field::统一月数, c));
         EXPECT_TRUE(acceptsTypedCharacter(Field::统一年数, c));
     }
+    // A phone's keyboard for each: digits, digits with a point, and letters for the X.
+    for (Field box : digitBoxes)
+        EXPECT_EQ(keyboardFor(box), Keyboard::Digits) << fieldName(box);
+    EXPECT_EQ(keyboardFor(Field::ID), Keyboard::Text);
+    EXPECT_EQ(keyboardFor(Field::统一月数), Keyboard::Decimal);
+    EXPECT_EQ(keyboardFor(Field::统一年数), Keyboard::Decimal);
 }
 
 TEST(Reset, WritesTheStandardInputsInOrderAndLeavesTheIdLabels) {

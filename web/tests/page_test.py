@@ -223,49 +223,104 @@ def absolute_rects(form):
     return rects
 
 
-# The scenario: (what the user does, the steps the native helper plays for it, the
-# control that has the focus after it). A step with no helper line changes nothing.
-def scenario(browser):
-    def keys(*names, interval=0.0):
+def tap(browser, name):
+    """A finger's tap at the element's centre, scrolled into view first as a phone does."""
+    x, y = browser.evaluate(
+        "(() => { const e = document.getElementById(%s); e.scrollIntoView({block: 'center'});"
+        " const r = e.getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2];"
+        " })()" % json.dumps(name))
+    browser.call("Input.dispatchTouchEvent", type="touchStart", touchPoints=[{"x": x, "y": y}])
+    browser.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+    browser.wait_for("document.activeElement.id === %s || !document.getElementById(%s).matches("
+                     "'input, select, button')" % (json.dumps(name), json.dumps(name)), 1)
+
+
+def commit_text(browser, text, interval):
+    """What a phone keyboard commits, one key at a time: text input, no key events."""
+    for character in text:
+        browser.call("Input.insertText", text=character)
+        time.sleep(interval)
+
+
+# The scenario, one step a row: (what the user does, the control, the action, its argument,
+# the time between keys). On the desktop the focus moves by Tab, a list's item by Down, a
+# button or the check box by Space, and text is typed key by key; on the phone each control
+# is tapped, a list's item picked as its picker does, and text committed as a phone keyboard
+# commits it. Each mode plays its own events natively, to compare.
+STEPS = [
+    ("选择学历: the fourth item", "选择学历", "pick", 3, 0),
+    ("养老月数: 36 at 120 ms a key", "养老月数", "type", "36", 0.12),
+    ("统一月数: 24 at 30 ms a key", "统一月数", "type", "24", 0.03),
+    ("统一（月）", "统一月", "press", None, 0),
+    ("年龄: 3x5 at 30 ms a key (x refused)", "年龄", "type", "3x5", 0.03),
+    ("生育状况: the first item", "生育状况", "pick", 0, 0),
+    ("房产状况: the second item", "房产状况", "pick", 1, 0),
+    ("居住时长 (enabled now): 400 at 120 ms a key", "居住时长", "type", "400", 0.12),
+    ("ID: a number at 30 ms a key", "ID", "type", "000000199001010010", 0.03),
+    ("身份证解读", "身份证解读", "press", None, 0),
+    ("the check box", "公司申办", "press", None, 0),
+]
+
+
+def scenario(browser, phone):
+    """[(what, run, the helper's lines, the focus after it)] for the desktop or the phone."""
+    def focus(name):
+        if phone:
+            tap(browser, name)
+            return
+        for _ in range(30):
+            if browser.evaluate("document.activeElement.id") == name:
+                return
+            key(browser, "Tab")
+
+    def step(name, action, argument, interval):
         def run():
-            for name in names:
-                key(browser, name)
-                time.sleep(interval)
+            if action == "pick" and phone:
+                # The picker of a phone's list sets the item and fires change.
+                tap(browser, name)
+                browser.evaluate("(() => { const e = document.getElementById(%s);"
+                                 " e.selectedIndex = %d;"
+                                 " e.dispatchEvent(new Event('change', {bubbles: true})); })()"
+                                 % (json.dumps(name), argument))
+                return
+            focus(name)
+            if action == "type":
+                if phone:  # the box's text selected, as a long press does
+                    browser.evaluate("document.activeElement.select()")
+                    commit_text(browser, argument, interval)
+                else:
+                    type_text(browser, argument, interval)
+            elif action == "pick":
+                while browser.evaluate("document.activeElement.selectedIndex") < argument:
+                    key(browser, "ArrowDown")
+            elif action == "press" and not phone:
+                key(browser, " ")
         return run
 
-    def typed(text, interval):
-        return lambda: type_text(browser, text, interval)
-
-    picks = [("pick\t选择学历\t%d" % i) for i in range(4)]
-    return [
-        ("four Down arrows on 选择学历", keys(*["ArrowDown"] * 4), picks, "选择学历"),
-        ("Tab to 养老月数, 36 at 120 ms a key", lambda: (keys("Tab", "Tab", "Tab")(),
-                                                      typed("36", 0.12)()),
-         ["type\t养老月数\t36"], "养老月数"),
-        ("Tab to 统一月数, 24 at 30 ms a key", lambda: (keys("Tab", "Tab", "Tab")(),
-                                                     typed("24", 0.03)()),
-         ["type\t统一月数\t24"], "统一月数"),
-        ("Tab, Space on 统一（月）", keys("Tab", " "), ["click\t统一月"], "统一月"),
-        ("Tab to 年龄, 3x5 at 30 ms a key (x refused)",
-         lambda: (keys("Tab", "Tab", "Tab")(), typed("3x5", 0.03)()),
-         ["type\t年龄\t3x5"], "年龄"),
-        ("Tab, Down on 生育状况", keys("Tab", "ArrowDown"), ["pick\t生育状况\t0"], "生育状况"),
-        ("Tab, Down Down on 房产状况", keys("Tab", "ArrowDown", "ArrowDown"),
-         ["pick\t房产状况\t0", "pick\t房产状况\t1"], "房产状况"),
-        ("Tab to 居住时长 (enabled now), 400 at 120 ms a key",
-         lambda: (keys("Tab")(), typed("400", 0.12)()), ["type\t居住时长\t400"], "居住时长"),
-        ("Tab to ID, a number at 30 ms a key",
-         lambda: (keys("Tab")(), typed("000000199001010010", 0.03)()),
-         ["type\tID\t000000199001010010"], "ID"),
-        ("Tab, Space on 身份证解读", keys("Tab", " "), ["click\t身份证解读"], "身份证解读"),
-        ("Tab, Space on the check box", keys("Tab", " "), ["check\t公司申办\t1"], "公司申办"),
-        ("Shift+Tab back and forth", lambda: (key(browser, "Tab", 8), key(browser, "Tab")),
-         [], "公司申办"),
-    ]
+    out = []
+    picked = {}
+    for what, name, action, argument, interval in STEPS:
+        if action == "pick":
+            before = picked.get(name, -1)
+            items = [argument] if phone else range(before + 1, argument + 1)
+            lines = ["pick\t%s\t%d" % (name, i) for i in items]
+            picked[name] = argument
+        elif action == "type":
+            lines = ["type\t%s\t%s" % (name, argument)]
+        elif name == "公司申办":
+            lines = ["check\t%s\t1" % name]
+        else:
+            lines = ["click\t%s" % name]
+        out.append((what, step(name, action, argument, interval), lines, name))
+    if not phone:
+        out.append(("Shift+Tab back and forth",
+                    lambda: (key(browser, "Tab", 8), key(browser, "Tab")), [], "公司申办"))
+    return out
 
 
-def run_scenario(browser, form, steps_program, checks):
-    plan = scenario(browser)
+def run_scenario(browser, form, steps_program, checks, phone=False):
+    plan = scenario(browser, phone)
+    mode = "phone: " if phone else ""
     lines = [line for _, _, step_lines, _ in plan for line in step_lines]
     helper = subprocess.run([steps_program], input="\n".join(lines) + "\n", capture_output=True,
                             text=True, check=True)
@@ -273,8 +328,8 @@ def run_scenario(browser, form, steps_program, checks):
     shown = lambda: browser.evaluate(SHOWN % json.dumps(form))
 
     start = shown()
-    checks.check("first focus", form["firstFocus"], start["focus"])
-    checks.check("the start", expected_view(form, results[0]["state"]),
+    checks.check(mode + "first focus", form["firstFocus"], start["focus"])
+    checks.check(mode + "the start", expected_view(form, results[0]["state"]),
                  {k: start[k] for k in ("texts", "picked", "enabled", "checked")})
     at = 1
     said = ""
@@ -287,15 +342,17 @@ def run_scenario(browser, form, steps_program, checks):
         # Everything is shown within the event's own task; the wait is for the key events.
         browser.wait_for("(%s).said === %s" % (SHOWN % json.dumps(form), json.dumps(said)), 2)
         seen = shown()
-        checks.check(what + ": fields", expected,
+        checks.check(mode + what + ": fields", expected,
                      {k: seen[k] for k in ("texts", "picked", "enabled", "checked")})
-        checks.check(what + ": heard", said, seen["said"])
-        checks.check(what + ": focus", focus, seen["focus"])
+        checks.check(mode + what + ": heard", said, seen["said"])
+        checks.check(mode + what + ": focus", focus, seen["focus"])
     final = results[-1]["state"]["texts"]
     total, verdict = final[27], final[28]
-    checks.check("the last sentence ends with the total and the verdict", True,
+    checks.check(mode + "the last sentence ends with the total and the verdict", True,
                  seen["said"].endswith("合计得分 %s，%s" % (total, verdict)))
-    return results[-1]
+    return [line for _, _, step_lines, _ in plan for line in step_lines]
+
+
 
 
 def run_more(browser, form, steps_program, checks, played):
@@ -450,20 +507,6 @@ def check_geometry(browser, form, checks):
         got = seen.get(name)
         close = got is not None and all(abs(a - b) <= 1 for a, b in zip(expected, got))
         checks.check("rectangle of %s" % name, list(expected), got if not close else list(expected))
-    # Narrower than the form: the whole form scaled to the width, nothing reflowed or cut.
-    browser.call("Emulation.setDeviceMetricsOverride", width=320, height=640,
-                 deviceScaleFactor=1, mobile=False)
-    time.sleep(0.1)
-    width, height, scroll, room = browser.evaluate(
-        "(() => { const r = document.getElementById('form').getBoundingClientRect();"
-        " const d = document.documentElement;"
-        " return [r.width, r.height, d.scrollWidth, document.body.clientWidth]; })()")
-    scale = room / form["size"][2]
-    checks.check("scaled to a 320 px window", [room, form["size"][3] * scale, room],
-                 [width, height, scroll] if abs(width - room) > 1 or
-                 abs(height - form["size"][3] * scale) > 1 or scroll > room
-                 else [room, form["size"][3] * scale, room])
-    browser.call("Emulation.clearDeviceMetricsOverride")
 
 
 def expected_accessibility(form):
@@ -517,13 +560,14 @@ def check_accessibility(browser, form, checks):
     checks.check("accessible names and descriptions", expected_accessibility(form), seen)
 
 
-def audit(browser, form, axe, checks):
+def audit(browser, form, axe, checks, allowed=True):
+    """axe-core's audit; on the desktop the form's own red is let pass, on a phone nothing."""
     with open(axe, encoding="utf-8") as f:
         browser.evaluate(f.read())
     result = browser.evaluate("axe.run(document).then(r => r.violations.map(v => "
                               "({id: v.id, targets: v.nodes.map(n => n.target.join(' '))})))",
                               wait=True)
-    red = {"#" + c["name"] for c in form["controls"] if c.get("colour")}
+    red = {"#" + c["name"] for c in form["controls"] if c.get("colour") and allowed}
     other = []
     for violation in result:
         for target in violation["targets"]:
@@ -532,7 +576,248 @@ def audit(browser, form, axe, checks):
                 print("   allowed: color-contrast %s (the form's red)" % target)
                 continue
             other.append("%s %s" % (violation["id"], target))
-    checks.check("accessibility audit (axe-core)", [], other)
+    checks.check("accessibility audit (axe-core)%s" % ("" if allowed else " on a phone"), [],
+                 other)
+
+# ---------------------------------------------------------------------------------------
+# A phone: 360 x 740 CSS pixels, 3 device pixels to one, touch
+
+
+def as_phone(browser, width=360, height=740):
+    browser.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                 deviceScaleFactor=3, mobile=True)
+    browser.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+
+
+def opened_tab(browser, action):
+    """The address of the page that action opens in a new tab, and whether it may reach
+    its opener; the tab is closed again."""
+    browser.call("Target.setDiscoverTargets", discover=True)
+    browser.events.clear()
+    action()
+    created = None
+    end = time.monotonic() + TIMEOUT
+    while not created and time.monotonic() < end:
+        browser.evaluate("1")
+        for event in browser.events:
+            info = event["params"].get("targetInfo", {})
+            if event["method"] in ("Target.targetCreated", "Target.targetInfoChanged") and \
+                    info.get("type") == "page" and info.get("url", "").startswith("https:"):
+                created = info
+    browser.call("Target.setDiscoverTargets", discover=False)
+    if created:
+        browser.call("Target.closeTarget", targetId=created["targetId"])
+    return created and (created["url"], bool(created.get("canAccessOpener")))
+
+
+TARGETS = """[...document.querySelectorAll(
+    '#form input, #form select, #form button, #form a, #form .clickable, #layouts button')].filter(e => e.getClientRects().length).map(e => {
+    const box = e.type === 'checkbox' ? e.parentElement : e;
+    const r = box.getBoundingClientRect();
+    return [e.id, Math.round(r.width * 10) / 10, Math.round(r.height * 10) / 10];
+})"""
+
+# Every element's own text, with its font size and the element's kind.
+TEXTS = """[...document.querySelectorAll('main *')].filter(e => e.getClientRects().length &&
+    [...e.childNodes].some(n => n.nodeType === 3 && n.textContent.trim())).map(e =>
+    [e.id || e.tagName, e.tagName, parseFloat(getComputedStyle(e).fontSize)])"""
+
+IN_SIGHT = """(() => {
+    const v = window.visualViewport, seen = (e) => {
+        const r = e.getBoundingClientRect();
+        const x = r.left + r.width / 2, y = r.top + r.height / 2;
+        return y >= 0 && y <= v.height && e.contains(document.elementFromPoint(x, y));
+    };
+    const box = document.activeElement;
+    return [seen(document.getElementById('合计得分')), seen(document.getElementById('评分结果')),
+            seen(box.type === 'checkbox' ? box.parentElement : box)];
+})()"""
+
+
+def check_phone(browser, form, steps_program, checks, played):
+    def expect(lines):
+        out = subprocess.run([steps_program], input="\n".join(played + lines) + "\n",
+                             capture_output=True, text=True, check=True).stdout.splitlines()
+        return json.loads(out[-1])
+
+    small = [t for t in browser.evaluate(TARGETS) if t[1] < 44 or t[2] < 44]
+    checks.check("phone: every target at least 44 x 44", [], small)
+    texts = browser.evaluate(TEXTS)
+    checks.check("phone: boxes and lists at 16 px or more", [],
+                 [t for t in browser.evaluate("[...document.querySelectorAll('#form input[type=text],"
+                                              " #form select')].map(e => [e.id,"
+                                              " parseFloat(getComputedStyle(e).fontSize)])")
+                  if t[1] < 16])
+    checks.check("phone: other text at 14 px or more", [], [t for t in texts if t[2] < 14])
+    keyboards = browser.evaluate(
+        "[...document.querySelectorAll('#form input[type=text]')].map(e => [e.id, e.inputMode,"
+        " e.getAttribute('autocomplete'), e.getAttribute('autocapitalize'), e.spellcheck,"
+        " e.enterKeyHint])")
+    checks.check("phone: each box's keyboard, no correction", sorted(
+        [c["name"], c["keyboard"], "off", "off", False, "next"]
+        for c in form["controls"] if c["kind"] == "TextBox"), sorted(keyboards))
+    checks.check("phone: the seven digit boxes have the digits' keyboard", 7,
+                 sum(k[1] == "numeric" for k in keyboards))
+
+    # The keyboard up leaves 400 of the 740 pixels: the total and the verdict stay in sight
+    # beside each box.
+    hidden = []
+    for c in form["controls"]:
+        if c["kind"] != "TextBox" or not browser.evaluate(
+                "!document.getElementById(%s).disabled" % json.dumps(c["name"])):
+            continue
+        tap(browser, c["name"])
+        as_phone(browser, height=400)
+        browser.evaluate("document.activeElement.scrollIntoView({block: 'nearest'})")
+        time.sleep(0.05)
+        seen = browser.evaluate(IN_SIGHT)
+        if seen != [True, True, True]:
+            hidden.append([c["name"]] + seen)
+        as_phone(browser)
+    checks.check("phone: with the keyboard up, the total, the verdict and the box in sight",
+                 [], hidden)
+
+    # No hover on a phone: the verdict's explanation stands in the result's frame.
+    checks.check("phone: the verdict's explanation shown", expect(["tooltip\t评分结果"])["said"],
+                 browser.evaluate("document.getElementById('verdict-why').textContent"))
+    checks.check("phone: a tap on the verdict opens the consultation page",
+                 ("https://www.vastrel.example/consult/", False),
+                 opened_tab(browser, lambda: tap(browser, "评分结果")))
+    checks.check("phone: the telephone number is a tel: link named by its number",
+                 ["tel:" + form["telephone"], form["telephone"]], browser.evaluate(
+                     "[document.getElementById('Label25').getAttribute('href'),"
+                     " document.getElementById('Label25').textContent]"))
+    # The share sheet, where the browser has one.
+    browser.evaluate("navigator.share = (data) => { window.__shared = data.text;"
+                     " return Promise.resolve(); }")
+    tap(browser, "share")
+    checks.check("phone: 复制评分明细 shares the assessment", expect(["copy\t年龄"])["said"],
+                 browser.wait_for("window.__shared", 2))
+    tap(browser, "Picture1")
+    checks.check("phone: a tap on Picture1 opens the QR code", True,
+                 browser.wait_for("document.querySelector('dialog[open] img') !== null", 2))
+    browser.evaluate("document.querySelector('dialog[open]').close()")
+    # The layouts, switched by hand and back; nothing typed is lost.
+    total = browser.evaluate("document.getElementById('合计得分').textContent")
+    tap(browser, "desktopLayout")
+    checks.check("phone: 电脑版 shows the form, scaled to the width, with what was typed",
+                 [True, total], browser.evaluate(
+                     "[getComputedStyle(document.getElementById('form')).display === 'block',"
+                     " document.getElementById('合计得分').textContent]"))
+    tap(browser, "phoneLayout")
+    checks.check("phone: 手机版 goes back", "grid",
+                 browser.evaluate("getComputedStyle(document.getElementById('form')).display"))
+
+
+def check_narrow_phone(browser, checks):
+    """At 320 pixels: no sideways scrolling, and no text cut by its element's box."""
+    as_phone(browser, width=320)
+    time.sleep(0.1)
+    checks.check("phone at 320 px: no sideways scrolling", [320, 320], browser.evaluate(
+        "[document.documentElement.scrollWidth, document.documentElement.clientWidth]"))
+    cut = browser.evaluate("""[...document.querySelectorAll('#form [id], #layouts [id]')]
+        .filter(e => e.getClientRects().length && e.tagName !== 'SELECT' && e.tagName !== 'INPUT'
+            && (e.scrollWidth > e.clientWidth + 1 || e.getBoundingClientRect().right > 320))
+        .map(e => e.id)""")
+    checks.check("phone at 320 px: nothing cut", [], cut)
+    as_phone(browser)
+
+
+# ---------------------------------------------------------------------------------------
+# A caption's ink inside its button's border
+
+
+def png_pixels(data):
+    """The rows of an 8-bit RGB or RGBA PNG, as lists of pixel tuples."""
+    import struct
+    import zlib
+    at, chunks, header = 8, [], None
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            chunks.append(body)
+        at += 12 + length
+    width, height, depth, colour = header[:4]
+    assert depth == 8 and colour in (2, 6), header
+    size = 4 if colour == 6 else 3
+    raw = zlib.decompress(b"".join(chunks))
+    stride = width * size
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            left = line[i - size] if i >= size else 0
+            up, corner = previous[i], previous[i - size] if i >= size else 0
+            if kind == 1:
+                line[i] = (line[i] + left) & 255
+            elif kind == 2:
+                line[i] = (line[i] + up) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (left + up) // 2) & 255
+            elif kind == 4:
+                p = left + up - corner
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - corner)
+                line[i] = (line[i] + (left if pa <= pb and pa <= pc else up if pb <= pc
+                                      else corner)) & 255
+        rows.append([tuple(line[i:i + size]) for i in range(0, stride, size)])
+        previous = line
+    return rows
+
+
+def caption_ink(browser, name, scale):
+    """The caption's ink, in CSS pixels from the button's corner: its drawing compared with
+    the same button whose caption is transparent. None if nothing differs."""
+    r = browser.evaluate("(() => { const r = document.getElementById(%s).getBoundingClientRect();"
+                         " return [r.x + scrollX, r.y + scrollY, r.width, r.height]; })()"
+                         % json.dumps(name))
+    clip = {"x": r[0], "y": r[1], "width": r[2], "height": r[3], "scale": 1}
+    shots = []
+    for colour in ("", "transparent"):
+        browser.evaluate("document.getElementById(%s).style.color = %s" % (json.dumps(name),
+                                                                          json.dumps(colour)))
+        shot = browser.call("Page.captureScreenshot", format="png", clip=clip)
+        shots.append(png_pixels(base64.b64decode(shot["data"])))
+    ink = [(x, y) for y, (a, b) in enumerate(zip(*shots)) for x, (p, q) in enumerate(zip(a, b))
+           if p != q]
+    if not ink:
+        return None
+    xs, ys = [x for x, _ in ink], [y for _, y in ink]
+    return [min(xs) / scale, min(ys) / scale, (max(xs) + 1) / scale, (max(ys) + 1) / scale]
+
+
+def check_captions(browser, checks, layout):
+    """Every button's caption within its border, at 1, 2 and 3 device pixels to one."""
+    names = browser.evaluate("[...document.querySelectorAll('main button[id]')]"
+                             ".filter(e => e.getClientRects().length).map(e => e.id)")
+    metrics = browser.call("Page.getLayoutMetrics")["cssLayoutViewport"]
+    mobile = layout == "phone"
+    cut = []
+    for scale in (1, 2, 3):
+        browser.call("Emulation.setDeviceMetricsOverride", width=metrics["clientWidth"],
+                     height=metrics["clientHeight"], deviceScaleFactor=scale, mobile=mobile)
+        time.sleep(0.1)
+        for name in names:
+            browser.evaluate("document.getElementById(%s).scrollIntoView({block: 'center'})"
+                             % json.dumps(name))
+            inside = browser.evaluate(
+                "(() => { const e = document.getElementById(%s), s = getComputedStyle(e);"
+                " const r = e.getBoundingClientRect();"
+                " return [parseFloat(s.borderLeftWidth), parseFloat(s.borderTopWidth),"
+                " r.width - parseFloat(s.borderRightWidth),"
+                " r.height - parseFloat(s.borderBottomWidth)]; })()" % json.dumps(name))
+            ink = caption_ink(browser, name, scale)
+            if ink is None or ink[0] < inside[0] or ink[1] < inside[1] or \
+                    ink[2] > inside[2] or ink[3] > inside[3]:
+                cut.append("%s at %d: ink %s, inside %s" % (name, scale, ink, inside))
+    checks.check("%s: every button's caption inside its border" % layout, [], cut)
+    if mobile:
+        as_phone(browser)
+    else:
+        browser.call("Emulation.clearDeviceMetricsOverride")
+
 
 
 def load(browser, url):
@@ -580,19 +865,28 @@ def measure(browser, url, runs):
 
 
 def screenshots(browser, url, folder):
-    """The page with the example of scripts/screenshot.sh --typed, at a desktop's width and
-    at a phone's (360 px, whose scrollbars take no room)."""
-    for width, name in ((1024, "screenshot-web.png"), (360, "screenshot-web-360.png")):
-        browser.call("Emulation.setDeviceMetricsOverride", width=width, height=768,
-                     deviceScaleFactor=1, mobile=width < 400)
+    """The page with the example of scripts/screenshot.sh --typed: at a desktop's width, the
+    form's rectangle; on a phone (360 px, 3 device pixels to one), the whole page."""
+    for phone, name in ((False, "screenshot-web.png"), (True, "screenshot-web-360.png")):
+        if phone:
+            as_phone(browser)
+        else:
+            browser.call("Emulation.setDeviceMetricsOverride", width=1024, height=768,
+                         deviceScaleFactor=1, mobile=False)
         load(browser, url)
-        for _, action, _, _ in scenario(browser)[:10]:
+        for _, action, _, _ in scenario(browser, phone)[:10]:
             action()
-        time.sleep(0.2)
-        height = browser.evaluate("document.getElementById('room').getBoundingClientRect().height")
-        shot = browser.call("Page.captureScreenshot", format="png", clip={
-            "x": 0, "y": 0, "width": form_width(browser) if width > 400 else width, "height": height,
-            "scale": 1})
+        browser.evaluate("document.activeElement.blur(); window.scrollTo(0, 0)")
+        time.sleep(0.3)
+        if phone:
+            width, height = browser.evaluate("[document.documentElement.clientWidth,"
+                                             " document.documentElement.scrollHeight]")
+        else:
+            width = form_width(browser)
+            height = browser.evaluate(
+                "document.getElementById('room').getBoundingClientRect().height")
+        shot = browser.call("Page.captureScreenshot", format="png", captureBeyondViewport=phone,
+                            clip={"x": 0, "y": 0, "width": width, "height": height, "scale": 1})
         with open(os.path.join(folder, name), "wb") as f:
             f.write(base64.b64decode(shot["data"]))
         print("   saved %s" % os.path.join(folder, name))
@@ -651,13 +945,25 @@ def main():
         checks.check("usable after loading", True, bool(load(browser, url)))
         requests = []
         played = []
-        last = run_scenario(browser, form, steps_program, checks)
-        played += [line for _, _, lines, _ in scenario(browser) for line in lines]
+        played += run_scenario(browser, form, steps_program, checks)
         run_more(browser, form, steps_program, checks, played)
         check_tab_order(browser, form, checks)
         check_geometry(browser, form, checks)
         check_accessibility(browser, form, checks)
         audit(browser, form, axe, checks)
+        check_captions(browser, checks, "desktop")
+
+        # The same steps on a phone, then what a phone needs beyond them.
+        as_phone(browser)
+        checks.check("phone: usable after loading", True, bool(load(browser, url)))
+        played = run_scenario(browser, form, steps_program, checks, phone=True)
+        check_phone(browser, form, steps_program, checks, played)
+        check_accessibility(browser, form, checks)
+        audit(browser, form, axe, checks, allowed=False)
+        check_captions(browser, checks, "phone")
+        check_narrow_phone(browser, checks)
+        browser.call("Emulation.clearDeviceMetricsOverride")
+        browser.call("Emulation.setTouchEmulationEnabled", enabled=False)
         for event in browser.events:
             if event["method"] == "Network.requestWillBeSent":
                 requests.append(event["params"]["request"]["url"])
@@ -666,7 +972,6 @@ def main():
         checks.check("nothing the policy refused", [], browser.evaluate("window.__violations"))
         checks.check("nothing stored", ["", 0],
                      browser.evaluate("[document.cookie, localStorage.length + sessionStorage.length]"))
-        del last
     finally:
         browser.close()
         server.close()
