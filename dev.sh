@@ -155,7 +155,9 @@ windows_build_and_test() {
 }
 
 # Builds the page (web preset), checks its size, and drives it in headless Chromium against
-# what the native helper of the core build computes; then prints its load and key times.
+# what the native helper of the core build computes; then prints its load and key times,
+# and Lighthouse's figures of its first load on a phone (printed, never a gate: a slow or
+# odd machine gets a warning, not a failure).
 web_build_and_test() {
     log "web: build (emscripten)"
     build web
@@ -174,6 +176,14 @@ web_build_and_test() {
     /usr/bin/python3 web/tests/page_test.py build/web/site build/core/web/web_steps "$axe"
     /usr/bin/python3 web/tests/page_test.py build/web/site build/core/web/web_steps "$axe" \
         --measure 21
+    log "web: the first load in a phone's profile (Lighthouse)"
+    local status=0
+    /usr/bin/python3 web/tests/lighthouse.py build/web/site \
+        build/web-tests/node_modules/.bin/lighthouse || status=$?
+    if [ "$status" -ne 0 ]; then
+        printf '\033[1;33mwarning: Lighthouse could not measure the page (exit %d); going on\033[0m\n' \
+            "$status" >&2
+    fi
 }
 
 case "${1:-}" in

@@ -159,7 +159,8 @@ iconPng() { # SIZE FILE
         -filter box -resize "${px}x${px}" \
         -strip -define png:exclude-chunks=date,time "PNG32:$2"
 }
-for s in 16 24 32 48 64 128 256; do
+# 192 and 512 are the web app manifest's; the program and the package use the others.
+for s in 16 24 32 48 64 128 192 256 512; do
     iconPng "$s" "$OUT/icon-$s.png"
 done
 
