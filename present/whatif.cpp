@@ -29,9 +29,11 @@ void apply(ScoreSheet& sheet, const Change& change) {
         sheet.setChecked(true);
 }
 
-bool isHome(std::string_view status) {
+std::optional<int> homePoints(std::string_view status) {
     std::optional<PropertyOutcome> outcome = propertyOutcome(status);
-    return outcome && outcome->points > 0;
+    if (outcome && outcome->points > 0)
+        return outcome->points;
+    return std::nullopt;
 }
 
 std::string quoted(std::string_view text) {
@@ -47,9 +49,16 @@ std::vector<std::pair<std::string, Change>> candidates(const ScoreSheet& sheet) 
             out.push_back({"学历改为" + quoted(item), {{{Field::选择学历, std::string(item)}}}});
     }
     const std::string& status = sheet.text(Field::房产状况);
-    if (!isHome(status)) {
+    if (std::optional<int> owned = homePoints(status)) {
+        // Of a home owned, only the mortgaged one can be bettered: by paying it off.
         for (std::string_view item : listItems(Field::房产状况)) {
-            if (isHome(item))
+            if (homePoints(item).value_or(0) > *owned)
+                out.push_back({"还清按揭（房产状况改为" + quoted(item) + "）",
+                               {{{Field::房产状况, std::string(item)}}}});
+        }
+    } else {
+        for (std::string_view item : listItems(Field::房产状况)) {
+            if (homePoints(item))
                 out.push_back(
                     {"房产状况改为" + quoted(item), {{{Field::房产状况, std::string(item)}}}});
         }

@@ -31,7 +31,10 @@ inline constexpr std::size_t kMaxSuggestions = 5;
 // While the total does not pass: the single changes that raise it most, at most
 // kMaxSuggestions, largest gain first. Equal gains keep the form's order from top to
 // bottom: educations in list order, homes in list order, the residence permit, a year of
-// insurance, 公司申办. Never a younger age, other children, or a box the form disables.
+// insurance, 公司申办. A mortgage paid off, offered while 房产状况 is a mortgaged home
+// (no other home and no permit raise that), stands where the homes do: after the
+// educations, before a year of insurance and 公司申办. Never a younger age, other
+// children, or a box the form disables.
 std::vector<Suggestion> suggestions(const ScoreSheet& sheet);
 
 struct ProjectedYear {
