@@ -39,6 +39,16 @@ std::string idTooltip(const ScoreSheet& sheet, Field field) {
            std::to_string(reading->birthYear) + " = " + std::to_string(age) + " 岁。";
 }
 
+std::string points(double value) {
+    return shortestDecimal(value) + " 分";
+}
+
+// Points a re-pick of 居住证 set aside, which come back with any change of 居住时长.
+std::string setAsidePhrase(double returned) {
+    return "同时补计重选“" + std::string(kResidencePermit) + "”后未计的 " + points(returned) +
+           "，只要改写居住时长同样可以补计";
+}
+
 std::string suggestionList(const std::vector<Suggestion>& list) {
     std::string text;
     for (std::size_t i = 0; i < list.size(); ++i)
@@ -77,8 +87,33 @@ std::optional<Field> scoreFedBy(Field field) {
 }
 
 std::string suggestionLine(const Suggestion& s) {
-    return s.action + "：+" + shortestDecimal(s.gain) + " 分，合计 " + s.total + " 分，结果“" +
-           s.verdict + "”";
+    // The gain is what the change brings; what else the new total counts is said beside it.
+    std::vector<std::string> notes;
+    if (s.heldDays)
+        notes.push_back("已填的 " + s.heldDays->days + " 天计 " + points(s.heldDays->points) +
+                        "，多住的一年计 " + points(s.heldDays->yearPoints));
+    if (!s.firstCounted.empty()) {
+        std::string note = "个人得分同时计入";
+        for (std::size_t i = 0; i < s.firstCounted.size(); ++i)
+            note += (i == 0 ? "" : "，") + std::string(s.firstCounted[i].first) + " " +
+                    points(s.firstCounted[i].second);
+        notes.push_back(note);
+    }
+    if (s.returned != 0)
+        notes.push_back(setAsidePhrase(s.returned));
+    std::string text = s.action + "：+" + points(s.own);
+    for (std::size_t i = 0; i < notes.size(); ++i)
+        text += (i == 0 ? "（" : "；") + notes[i] + (i + 1 == notes.size() ? "）" : "");
+    return text + "，合计 " + s.total + " 分，结果“" + s.verdict + "”";
+}
+
+std::string projectionSentence(const Projection& later) {
+    std::string text = "每年长一岁，已缴的社保各多缴 " + shortestDecimal(kMonthsPerYear) + " 个月";
+    if (later.residenceGrows)
+        text += "，居住时长多 " + shortestDecimal(kDaysPerYear) + " 天";
+    if (later.returned != 0)
+        text += "；一年后" + setAsidePhrase(later.returned);
+    return text;
 }
 
 std::string tooltipText(const ScoreSheet& sheet, Field field) {
@@ -160,12 +195,8 @@ std::string assessmentText(const ScoreSheet& sheet, const Date& date) {
         text += list.empty() ? "表上已没有能再提分的单项改动。\n" : suggestionList(list);
     }
 
-    const bool permit =
-        sheet.text(Field::房产状况) == kResidencePermit && sheet.isResidenceEnabled();
-    text += "【照现状推算】每年长一岁，已缴的社保各多缴 " + shortestDecimal(kMonthsPerYear) +
-            " 个月" + (permit ? "，居住时长多 " + shortestDecimal(kDaysPerYear) + " 天" : "") +
-            "\n";
     Projection later = projection(sheet);
+    text += "【照现状推算】" + projectionSentence(later) + "\n";
     for (std::size_t i = 0; i < later.years.size(); ++i)
         text += std::string(kYearsLater[i]) + "：合计 " + later.years[i].total + " 分，结果“" +
                 later.years[i].verdict + "”\n";

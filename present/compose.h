@@ -24,8 +24,13 @@ Date today();
 // score, 统一月数 -> 社保得分 ...); a score field feeds itself. nullopt for 性别 and 出生日期.
 std::optional<Field> scoreFedBy(Field field);
 
-// "学历改为“全日制本科”：+20 分，合计 109 分，结果“积分通过，马上入户”"
+// "学历改为“全日制本科”：+20 分，合计 109 分，结果“积分通过，马上入户”"; the gain is what
+// the change brings, and a note in brackets names what else the new total counts.
 std::string suggestionLine(const Suggestion& suggestion);
+
+// "每年长一岁，已缴的社保各多缴 12 个月，居住时长多 365 天": how the projection goes on,
+// and the points its first year returns that a re-pick of 居住证 set aside.
+std::string projectionSentence(const Projection& projection);
 
 // The tooltip of a score label, of 性别 or 出生日期, or of 评分结果 (with the suggestions);
 // empty for any other field.

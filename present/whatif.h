@@ -7,6 +7,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -18,12 +19,28 @@ struct Change {
     bool checkEmployer = false;                        // then 公司申办 checked
 };
 
+// Days 居住时长 already holds while disabled, which picking 居住证 makes count.
+struct HeldDays {
+    std::string days;  // the box's text
+    double points;     // what those days count for
+    double yearPoints; // what the year the change adds to them brings
+};
+
 struct Suggestion {
     std::string action; // what to do, e.g. "学历改为“全日制本科”"
     Change change;
-    double gain;         // the total after the change minus the total now, above 0
-    std::string total;   // 合计得分 after the change
-    std::string verdict; // 评分结果 after the change
+    double gain; // the total after the change minus the total now, above 0; ranks the list
+    // What the change itself brings: the gain less the two parts below.
+    double own;
+    // Until a personal rule or the education rule runs, 个人得分 shows its start caption,
+    // not the sum of its items: the items a change that runs one counts for the first
+    // time, by name, e.g. {"年龄", 5}.
+    std::vector<std::pair<std::string_view, double>> firstCounted;
+    // Points a re-pick of 居住证 set aside, which any change of 居住时长 returns.
+    double returned = 0;
+    std::optional<HeldDays> heldDays; // part of own
+    std::string total;                // 合计得分 after the change
+    std::string verdict;              // 评分结果 after the change
 };
 
 inline constexpr std::size_t kMaxSuggestions = 5;
@@ -31,7 +48,10 @@ inline constexpr std::size_t kMaxSuggestions = 5;
 // While the total does not pass: the single changes that raise it most, at most
 // kMaxSuggestions, largest gain first. Equal gains keep the form's order from top to
 // bottom: educations in list order, homes in list order, the residence permit, a year of
-// insurance, 公司申办. Never a younger age, other children, or a box the form disables.
+// insurance, 公司申办. A mortgage paid off, offered while 房产状况 is a mortgaged home
+// (no other home and no permit raise that), stands where the homes do: after the
+// educations, before a year of insurance and 公司申办. Never a younger age, other
+// children, or a box the form disables.
 std::vector<Suggestion> suggestions(const ScoreSheet& sheet);
 
 struct ProjectedYear {
@@ -43,6 +63,10 @@ struct ProjectedYear {
 struct Projection {
     std::array<ProjectedYear, 3> years;  // after one, two and three years
     std::optional<int> firstPassingYear; // 1 to 3; nullopt when none of them passes
+    bool residenceGrows = false;         // a residence permit is picked
+    // Of the first year's rise: the points a re-pick of 居住证 set aside, which its first
+    // write of 居住时长 returns.
+    double returned = 0;
 };
 Projection projection(const ScoreSheet& sheet);
 

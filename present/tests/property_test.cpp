@@ -133,6 +133,14 @@ void expectSuggestionsHold(const ScoreSheet& sheet, const std::string& where) {
         const double after = strictNumber(trial.text(Field::合计得分)).value_or(0);
         EXPECT_GT(s.gain, 0);
         EXPECT_EQ(s.gain, after - now);
+        // The line's parts add up to the gain it ranks by.
+        double parts = s.own + s.returned;
+        for (const auto& [name, points] : s.firstCounted)
+            parts += points;
+        EXPECT_EQ(parts, s.gain);
+        if (s.heldDays) {
+            EXPECT_EQ(s.heldDays->points + s.heldDays->yearPoints, s.own);
+        }
         EXPECT_EQ(s.total, trial.text(Field::合计得分));
         EXPECT_EQ(s.verdict, trial.text(Field::评分结果));
     }
