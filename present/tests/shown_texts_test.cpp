@@ -90,6 +90,8 @@ TEST(ShownTexts, EveryCharacterIsInTheBundledFont) {
             texts.add(item);
     }
     texts.add(form::kCopyAssessment);
+    texts.add(form::kDesktopLayout);
+    texts.add(form::kPhoneLayout);
     texts.add(form::qrcode::kTitle);
     texts.add(outbound::kLaunchFailureText);
     texts.add(outbound::kLaunchFailureClose);
@@ -119,6 +121,18 @@ TEST(ShownTexts, EveryCharacterIsInTheBundledFont) {
         sheet.click(Command::身份证解读);
         texts.addComposed(sheet);
     }
+
+    // Two states no random round reaches: a number changed after it was read, and
+    // 居住证 picked again while its days stand in the box.
+    ScoreSheet sheet(pelmora::testing::fixedYear);
+    sheet.setText(Field::ID, ids[0]);
+    sheet.click(Command::身份证解读);
+    sheet.setText(Field::ID, ids[2]);
+    texts.addComposed(sheet);
+    sheet.setText(Field::房产状况, "居住证");
+    sheet.setText(Field::居住时长, "730");
+    sheet.setText(Field::房产状况, "居住证");
+    texts.addComposed(sheet);
 
     std::string missing;
     for (char32_t c : texts.points()) {
