@@ -288,13 +288,16 @@ def phone_style(f, prefix):
             row = 2 * number
             target = selector(check_id(c) if c["kind"] == "CheckBox" else c["name"])
             if c["kind"] == "Frame":
+                # A frame inside a frame ends a row sooner, so that both bottoms show.
                 last = max(m["line"][0] for m in f.members(c))
                 nested = bool(c["container"])
                 rules.append("%s %s{grid-area:%d/%d/%d/%d}" % (
-                    prefix, target, row, start if nested else 1, 2 * last + 2,
+                    prefix, target, row, start if nested else 1, 2 * last + (1 if nested else 2),
                     end if nested else LAST_COLUMN + 1))
             else:
                 rules.append("%s %s{grid-area:%d/%d/auto/%d}" % (prefix, target, row, start, end))
+            if c["line"][1] == "Caption":  # captions start their lines, whatever their look
+                rules.append("%s %s{justify-content:flex-start;text-align:left}" % (prefix, target))
     for c in f.controls:
         if c.get("colour"):
             rules.append("%s %s{color:%s}" % (prefix, selector(c["name"]), f.form["phoneRed"]))
