@@ -65,6 +65,7 @@ class Form:
     def __init__(self, table):
         self.form = table["form"]
         self.state = table["state"]
+        self.verdict_why = table["verdictWhy"]
         self.controls = self.form["controls"]
         self.by_name = {c["name"]: c for c in self.controls}
 
@@ -227,7 +228,9 @@ def markup(f, pictures):
             out.append("</div>")
             held = False
         if c["name"] == f.by_name[first_line_after_title(f)]["name"]:
-            out.append('<div id="verdict-why" aria-live="off"></div>')
+            # On a phone the verdict's explanation stands here; at start too, so that
+            # nothing moves down when the script fills it.
+            out.append('<div id="verdict-why" aria-live="off">%s</div>' % html.escape(f.verdict_why))
         out.append(element(f, c, pictures))
     if held:
         out.append("</div>")
