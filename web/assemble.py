@@ -10,14 +10,14 @@ attribute); a second set of rules, for narrow screens and coarse pointers, puts 
 elements on the lines of a one-column layout.
 
 index.html holds only that markup and the one style sheet: what a phone on a slow link
-needs for its first paint. Everything else is a file beside it, asked for after the
-markup: the WebAssembly module's loader with the module inside (pelmora.js), the page's
-own code (page.js), the bundled font made WOFF2 here (swapped in when it arrives; the
-boxes are fixed, so nothing moves), the pictures and the icons. The manifest and the
-service worker, which caches exactly those files under a key of their contents, make the
-page an app that opens without a network after one visit over http(s). The
-Content-Security-Policy lets run only the folder's own scripts and the one style sheet,
-by its hash.
+needs for its first paint. Everything else is a file beside it: the bundled font made
+WOFF2 here (swapped in when it arrives; the boxes are fixed, so nothing moves), the
+pictures, the icons, and, asked for by a one-line loader once the form is painted, the
+WebAssembly module's loader with the module inside (pelmora.js) and the page's own code
+(page.js). The manifest and the service worker, which caches exactly those files under a
+key of their contents, make the page an app that opens without a network after one visit
+over http(s). The Content-Security-Policy lets run only the folder's own scripts, the
+loader and the one style sheet, by their hashes.
 
     assemble.py --table table.json --page page.html --style page.css --phone phone.css
                 --module module.js --script page.js --worker serviceworker.js
@@ -398,9 +398,16 @@ def main():
         f.write(manifest(form, args.icons))
     files.append("manifest.webmanifest")
 
+    # The scripts are asked for once the form is painted (the frame after the first):
+    # before, they would share a slow link with the page and the font, which the first
+    # paint needs more. In order, as page.js runs on the module. A tab opened in the
+    # background asks for them when it is first shown.
+    loader = ("requestAnimationFrame(()=>setTimeout(()=>{for(const src of %s){"
+              "const s=document.createElement('script');s.src=src;s.async=false;"
+              "document.body.append(s)}}))" % json.dumps([MODULE_FILE, "page.js"]))
     policy = "; ".join([
         "default-src 'none'",
-        "script-src 'self' 'wasm-unsafe-eval'",
+        "script-src 'self' %s 'wasm-unsafe-eval'" % digest(loader),
         "style-src %s" % digest(css),
         "img-src 'self'",
         "font-src 'self'",
@@ -418,7 +425,7 @@ def main():
                         ("@TITLE@", title), ("@FORM@", markup(form, pictures)),
                         ("@LAYOUTS@", layouts),
                         ("@SHARE@", html.escape(form.form["copyAssessment"])),
-                        ("@MODULE@", MODULE_FILE), ("@STYLE@", css)]:
+                        ("@LOADER@", loader), ("@STYLE@", css)]:
         if page.count(mark) != (2 if mark == "@TITLE@" else 1):
             raise SystemExit("assemble.py: %s is missing from %s, or repeated" % (mark, args.page))
         page = page.replace(mark, value)
