@@ -230,7 +230,8 @@ def markup(f, pictures):
         if c["name"] == f.by_name[first_line_after_title(f)]["name"]:
             # On a phone the verdict's explanation stands here; at start too, so that
             # nothing moves down when the script fills it.
-            out.append('<div id="verdict-why" aria-live="off">%s</div>' % html.escape(f.verdict_why))
+            out.append('<div id="verdict-why" aria-live="off">%s</div>'
+                       % html.escape(f.verdict_why))
         out.append(element(f, c, pictures))
     if held:
         out.append("</div>")
@@ -338,7 +339,7 @@ def style(f, page_css, phone_css):
 def woff2(source, target):
     """The bundled font as WOFF2 (Brotli): a quarter smaller than the OTF."""
     from fontTools.ttLib import TTFont
-    font = TTFont(source)
+    font = TTFont(source, recalcTimestamp=False)  # the same bytes from the same font
     font.flavor = "woff2"
     font.save(target)
 
@@ -442,7 +443,8 @@ def main():
         worker = f.read()
     for mark, value in [("@VERSION@", key.hexdigest()[:16]), ("@FILES@", json.dumps(files))]:
         if worker.count(mark) != 1:
-            raise SystemExit("assemble.py: %s is missing from %s, or repeated" % (mark, args.worker))
+            raise SystemExit("assemble.py: %s is missing from %s, or repeated"
+                             % (mark, args.worker))
         worker = worker.replace(mark, value)
     with open(os.path.join(site, WORKER_FILE), "w", encoding="utf-8") as f:
         f.write(worker)
