@@ -399,13 +399,17 @@ def main():
         f.write(manifest(form, args.icons))
     files.append("manifest.webmanifest")
 
-    # The scripts are asked for once the form is painted (the frame after the first):
-    # before, they would share a slow link with the page and the font, which the first
-    # paint needs more. In order, as page.js runs on the module. A tab opened in the
-    # background asks for them when it is first shown.
-    loader = ("requestAnimationFrame(()=>setTimeout(()=>{for(const src of %s){"
-              "const s=document.createElement('script');s.src=src;s.async=false;"
-              "document.body.append(s)}}))" % json.dumps([MODULE_FILE, "page.js"]))
+    # The scripts are asked for once the form is painted (its first contentful paint, as
+    # the browser times it): before, they would share a slow link with the page and the
+    # font, which the first paint needs more. In order, as page.js runs on the module. A
+    # tab opened in the background asks for them when it is first shown; a browser that
+    # times no paint, at once.
+    loader = ("const load=()=>{for(const src of %s){const s=document.createElement('script');"
+              "s.src=src;s.async=false;document.body.append(s)}};"
+              "PerformanceObserver.supportedEntryTypes.includes('paint')?"
+              "new PerformanceObserver((l,o)=>{if(l.getEntriesByName('first-contentful-paint')"
+              ".length){o.disconnect();load()}}).observe({type:'paint',buffered:true}):load()"
+              % json.dumps([MODULE_FILE, "page.js"]))
     policy = "; ".join([
         "default-src 'none'",
         "script-src 'self' %s 'wasm-unsafe-eval'" % digest(loader),
