@@ -33,7 +33,7 @@ SCREEN_READER_PACKAGES=(orca speech-dispatcher)
 # The browser page: emscripten (its system libraries come built), headless Chromium and the
 # Python client of its DevTools protocol; npm fetches axe-core for the audit (Debian's
 # nodejs and npm, unless a node with its own npm is there already).
-WEB_PACKAGES=(emscripten chromium python3-websocket)
+WEB_PACKAGES=(emscripten chromium python3-websocket python3-fonttools python3-brotli)
 command -v npm >/dev/null || WEB_PACKAGES+=(nodejs npm)
 
 # What the tools print goes to this log; the screen gets a line per step, a line every

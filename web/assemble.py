@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Assembles the one page of the browser view.
+"""Assembles the browser view's folder.
 
 The form's markup and style are written here, when the page is built, from the form table
 and the sheet's texts at start (TABLE: what web/formtable.cpp prints), so that the browser
@@ -9,15 +9,20 @@ its name, placed at its rectangle by a rule of the style sheet (the policy allow
 attribute); a second set of rules, for narrow screens and coarse pointers, puts the same
 elements on the lines of a one-column layout.
 
-Then come the bundled font in base64 (the script makes it a face: parsed there it takes a
-tenth less time to the first key than as a data: URL in the style), the pictures as data:
-URLs, and one script (the WebAssembly module's loader, the module inside it, then the
-page's own code). The Content-Security-Policy lets run only that script and that style,
-by their hashes.
+index.html holds only that markup and the one style sheet: what a phone on a slow link
+needs for its first paint. Everything else is a file beside it: the bundled font made
+WOFF2 here (swapped in when it arrives; the boxes are fixed, so nothing moves), the
+pictures, the icons, and, asked for by a one-line loader once the form is painted, the
+WebAssembly module's loader with the module inside (pelmora.js) and the page's own code
+(page.js). The manifest and the service worker, which caches exactly those files under a
+key of their contents, make the page an app that opens without a network after one visit
+over http(s). The Content-Security-Policy lets run only the folder's own scripts, the
+loader and the one style sheet, by their hashes.
 
     assemble.py --table table.json --page page.html --style page.css --phone phone.css
-                --script module.js page.js --font font.otf --icon icon.png
-                --pictures a.jpg ... --output index.html
+                --module module.js --script page.js --worker serviceworker.js
+                --font font.otf --icons icon-32.png icon-192.png icon-512.png
+                --pictures a.jpg ... --output SITE
 """
 import argparse
 import base64
@@ -25,21 +30,23 @@ import hashlib
 import html
 import json
 import os
+import shutil
 
 # Where the one-column layout applies, unless the user chose a layout.
 PHONE_QUERY = "(max-width: 599px), (pointer: coarse)"
 
-# The family name the script gives the bundled font.
+# The family name the style sheet gives the bundled font, and its file.
 BUNDLED_FACE = "Pelmora Song"
+FONT_FILE = "PelmoraSong.woff2"
+MODULE_FILE = "pelmora.js"
+WORKER_FILE = "serviceworker.js"
+# The banner's dominant colour, the manifest's theme and background: the most frequent of
+# its four colours (`convert assets/banner.jpg -colors 4 -format %c histogram:info:-`).
+BANNER_COLOUR = "#216e73"
 TAKES_FOCUS = {"TextBox", "List", "Button", "CheckBox"}
 # The phone layout's grid columns: a gutter, caption, value, unit, score, a gutter.
 COLUMN = {"Caption": 2, "Value": 3, "Unit": 4, "Score": 5, "Whole": 2}
 LAST_COLUMN = 6
-
-
-def data_url(path, kind):
-    with open(path, "rb") as f:
-        return "data:%s;base64,%s" % (kind, base64.b64encode(f.read()).decode("ascii"))
 
 
 def digest(text):
@@ -58,6 +65,7 @@ class Form:
     def __init__(self, table):
         self.form = table["form"]
         self.state = table["state"]
+        self.verdict_why = table["verdictWhy"]
         self.controls = self.form["controls"]
         self.by_name = {c["name"]: c for c in self.controls}
 
@@ -200,7 +208,7 @@ def element(f, c, pictures):
         title = "<legend>%s</legend>" % text if c["text"] else ""
         return "<fieldset%s>%s</fieldset>" % (attributes(a), title)
     if kind == "Picture":
-        a += [("src", pictures.get(c["text"], "")), ("alt", c["says"])]
+        a += [("src", c["text"] if c["text"] in pictures else ""), ("alt", c["says"])]
         return "<img%s>" % attributes(a + [("class", " ".join(classes) or None)])
     return "<div%s></div>" % attributes(a)
 
@@ -220,7 +228,10 @@ def markup(f, pictures):
             out.append("</div>")
             held = False
         if c["name"] == f.by_name[first_line_after_title(f)]["name"]:
-            out.append('<div id="verdict-why" aria-live="off"></div>')
+            # On a phone the verdict's explanation stands here; at start too, so that
+            # nothing moves down when the script fills it.
+            out.append('<div id="verdict-why" aria-live="off">%s</div>'
+                       % html.escape(f.verdict_why))
         out.append(element(f, c, pictures))
     if held:
         out.append("</div>")
@@ -245,9 +256,11 @@ def first_line_after_title(f):
 
 
 def desktop_style(f):
-    # The form's face, else the bundled Song-style subset, as the desktop views do.
-    rules = [":root{--form-face:%s,%s;--bundled-face:%s}" % (
-        json.dumps(f.form["fontFamily"]), json.dumps(BUNDLED_FACE), json.dumps(BUNDLED_FACE))]
+    # The form's face, else the bundled Song-style subset, as the desktop views do. The
+    # subset comes after the markup: until it has, the fallback face paints.
+    rules = ["@font-face{font-family:%s;src:url(%s) format(\"woff2\");font-display:swap}" % (
+        json.dumps(BUNDLED_FACE), FONT_FILE),
+        ":root{--form-face:%s,%s}" % (json.dumps(f.form["fontFamily"]), json.dumps(BUNDLED_FACE))]
     width, height = f.form["size"][2], f.form["size"][3]
     rules.append("#room,#form{width:%dpx;height:%dpx}" % (width, height))
     for c in f.controls:
@@ -326,15 +339,41 @@ def style(f, page_css, phone_css):
                                                  automatic, phone)
 
 
+def woff2(source, target):
+    """The bundled font as WOFF2 (Brotli): a quarter smaller than the OTF."""
+    from fontTools.ttLib import TTFont
+    font = TTFont(source, recalcTimestamp=False)  # the same bytes from the same font
+    font.flavor = "woff2"
+    font.save(target)
+
+
+def manifest(form, icons):
+    sizes = [(os.path.basename(p), int(os.path.basename(p).split("-")[1].split(".")[0]))
+             for p in icons]
+    return json.dumps({
+        "name": form.form["title"],
+        "short_name": form.form["title"],
+        "start_url": "./",
+        "scope": "./",
+        "display": "standalone",
+        "theme_color": BANNER_COLOUR,
+        "background_color": BANNER_COLOUR,
+        "icons": [{"src": name, "sizes": "%dx%d" % (size, size), "type": "image/png"}
+                  for name, size in sizes if size >= 192],
+    }, ensure_ascii=False, indent=1) + "\n"
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--table", required=True)
     parser.add_argument("--page", required=True)
     parser.add_argument("--style", required=True)
     parser.add_argument("--phone", required=True)
-    parser.add_argument("--script", nargs="+", required=True)
+    parser.add_argument("--module", required=True)
+    parser.add_argument("--script", required=True)
+    parser.add_argument("--worker", required=True)
     parser.add_argument("--font", required=True)
-    parser.add_argument("--icon", required=True)
+    parser.add_argument("--icons", nargs="+", required=True)
     parser.add_argument("--pictures", nargs="*", default=[])
     parser.add_argument("--output", required=True)
     args = parser.parse_args()
@@ -345,25 +384,43 @@ def main():
         page_css = f.read()
     with open(args.phone, encoding="utf-8") as f:
         phone_css = f.read()
-    with open(args.font, "rb") as f:
-        font = base64.b64encode(f.read()).decode("ascii")
-    script = ""
-    for path in args.script:
-        with open(path, encoding="utf-8") as f:
-            script += f.read() + "\n"
-    pictures = {os.path.basename(p): data_url(p, "image/jpeg") for p in args.pictures}
-    # The script needs only the pictures the form's markup does not show (the large QR code).
-    shown = {c["text"] for c in form.controls if c["kind"] == "Picture"}
+    pictures = {os.path.basename(p) for p in args.pictures}
     css = style(form, page_css, phone_css)
-    for text in (css, script):
-        if "</" in text:
-            raise SystemExit("assemble.py: '</' would end an embedded element early")
+    if "</" in css:
+        raise SystemExit("assemble.py: '</' would end the style element early")
 
+    site = args.output
+    os.makedirs(site, exist_ok=True)
+    files = []  # the site's own files, but for the worker, as the page names them
+    for source, name in [(args.module, MODULE_FILE), (args.script, "page.js")] + \
+            [(p, os.path.basename(p)) for p in args.icons + args.pictures]:
+        shutil.copyfile(source, os.path.join(site, name))
+        files.append(name)
+    woff2(args.font, os.path.join(site, FONT_FILE))
+    files.append(FONT_FILE)
+    with open(os.path.join(site, "manifest.webmanifest"), "w", encoding="utf-8") as f:
+        f.write(manifest(form, args.icons))
+    files.append("manifest.webmanifest")
+
+    # The scripts are asked for once the form is painted (its first contentful paint, as
+    # the browser times it): before, they would share a slow link with the page and the
+    # font, which the first paint needs more. In order, as page.js runs on the module. A
+    # tab opened in the background asks for them when it is first shown; a browser that
+    # times no paint, at once.
+    loader = ("const load=()=>{for(const src of %s){const s=document.createElement('script');"
+              "s.src=src;s.async=false;document.body.append(s)}};"
+              "PerformanceObserver.supportedEntryTypes.includes('paint')?"
+              "new PerformanceObserver((l,o)=>{if(l.getEntriesByName('first-contentful-paint')"
+              ".length){o.disconnect();load()}}).observe({type:'paint',buffered:true}):load()"
+              % json.dumps([MODULE_FILE, "page.js"]))
     policy = "; ".join([
         "default-src 'none'",
-        "script-src %s 'wasm-unsafe-eval'" % digest(script),
+        "script-src 'self' %s 'wasm-unsafe-eval'" % digest(loader),
         "style-src %s" % digest(css),
-        "img-src data:",
+        "img-src 'self'",
+        "font-src 'self'",
+        "worker-src 'self'",
+        "manifest-src 'self'",
         "base-uri 'none'",
         "form-action 'none'",
     ])
@@ -372,17 +429,32 @@ def main():
         key, html.escape(form.form[key])) for key in ("desktopLayout", "phoneLayout"))
     with open(args.page, encoding="utf-8") as f:
         page = f.read()
-    for mark, value in [("@POLICY@", policy), ("@ICON@", data_url(args.icon, "image/png")),
+    for mark, value in [("@POLICY@", policy), ("@ICON@", os.path.basename(args.icons[0])),
                         ("@TITLE@", title), ("@FORM@", markup(form, pictures)),
                         ("@LAYOUTS@", layouts),
                         ("@SHARE@", html.escape(form.form["copyAssessment"])),
-                        ("@FONT@", font), ("@PICTURES@", json.dumps({k: v for k, v in pictures.items() if k not in shown})),
-                        ("@STYLE@", css), ("@SCRIPT@", script)]:
+                        ("@LOADER@", loader), ("@STYLE@", css)]:
         if page.count(mark) != (2 if mark == "@TITLE@" else 1):
             raise SystemExit("assemble.py: %s is missing from %s, or repeated" % (mark, args.page))
         page = page.replace(mark, value)
-    with open(args.output, "w", encoding="utf-8") as f:
+    with open(os.path.join(site, "index.html"), "w", encoding="utf-8") as f:
         f.write(page)
+    files[:0] = ["./", "index.html"]
+
+    # The worker's cache is keyed by all the files it keeps: any change makes a new one.
+    key = hashlib.sha256()
+    for name in files[1:]:
+        with open(os.path.join(site, name), "rb") as f:
+            key.update(name.encode() + b"\0" + hashlib.sha256(f.read()).digest())
+    with open(args.worker, encoding="utf-8") as f:
+        worker = f.read()
+    for mark, value in [("@VERSION@", key.hexdigest()[:16]), ("@FILES@", json.dumps(files))]:
+        if worker.count(mark) != 1:
+            raise SystemExit("assemble.py: %s is missing from %s, or repeated"
+                             % (mark, args.worker))
+        worker = worker.replace(mark, value)
+    with open(os.path.join(site, WORKER_FILE), "w", encoding="utf-8") as f:
+        f.write(worker)
 
 
 if __name__ == "__main__":

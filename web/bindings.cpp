@@ -1,7 +1,8 @@
 // The browser view's way into the core: the form table, the score sheet, the actions and
 // the sentences, as plain C functions over UTF-8 texts and JSON, for page.js to call in
-// the WebAssembly module. The page builds its controls from form() at load and shows
-// what the other functions return; it holds no rule, caption or sentence of its own.
+// the WebAssembly module. The page binds to the controls written into it from the same
+// table as form()'s and shows what the other functions return; it holds no rule, caption
+// or sentence of its own.
 #include "json.h"
 
 #include "form/actions.h"

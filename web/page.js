@@ -21,7 +21,6 @@ Promise.resolve(createPelmora()).then((core) => {
     };
 
     const form = json(core._pelmora_form());
-    const pictures = JSON.parse(document.getElementById('pictures').textContent);
     const room = document.getElementById('room');
     const root = document.getElementById('form');
     const announcer = document.getElementById('announcer');
@@ -29,14 +28,7 @@ Promise.resolve(createPelmora()).then((core) => {
     const takesFocus = new Set(['TextBox', 'List', 'Button', 'CheckBox']);
     const px = (value) => value + 'px';
 
-    // The bundled Song-style subset, made a face from its bytes under the name the style
-    // gives it after the form's own face.
     const style = getComputedStyle(document.documentElement);
-    const font = atob(document.getElementById('font').textContent);
-    const bytes = new Uint8Array(font.length);
-    for (let i = 0; i < font.length; ++i)
-        bytes[i] = font.charCodeAt(i);
-    document.fonts.add(new FontFace(JSON.parse(style.getPropertyValue('--bundled-face')), bytes));
 
     // ---- The controls, written into the page from the table when it was built ----
 
@@ -285,7 +277,7 @@ Promise.resolve(createPelmora()).then((core) => {
             client.className = 'client';
             Object.assign(client.style, {width: px(q.client[2]), height: px(q.client[3])});
             const image = document.createElement('img');
-            image.src = pictures[q.picture] || '';
+            image.src = q.picture; // a file beside the page
             image.alt = q.title;
             const [left, top, width, height] = q.image;
             Object.assign(image.style, {left: px(left), top: px(top), width: px(width), height: px(height)});
@@ -387,3 +379,9 @@ Promise.resolve(createPelmora()).then((core) => {
     refresh();
     elements.get(form.firstFocus).focus();
 });
+
+// Over http(s) a worker keeps the page's own files for a visit without a network (nothing
+// typed: see web/serviceworker.js). Opened from disk there is none; where it fails to
+// register or install, the page goes on from the network.
+if (location.protocol.startsWith('http') && 'serviceWorker' in navigator)
+    navigator.serviceWorker.register('serviceworker.js').catch(() => {});

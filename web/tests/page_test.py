@@ -23,6 +23,7 @@ import sys
 import tempfile
 import threading
 import time
+import urllib.parse
 import urllib.request
 
 import websocket
@@ -491,7 +492,7 @@ def check_tab_order(browser, form, checks):
                  expected[1:] + expected[:1], seen)
 
 
-def check_geometry(browser, form, checks):
+def check_geometry(browser, form, checks, mode=""):
     rects = absolute_rects(form)
     seen = browser.evaluate("""(() => {
         const origin = document.getElementById('form').getBoundingClientRect();
@@ -506,7 +507,8 @@ def check_geometry(browser, form, checks):
     for name, expected in rects.items():
         got = seen.get(name)
         close = got is not None and all(abs(a - b) <= 1 for a, b in zip(expected, got))
-        checks.check("rectangle of %s" % name, list(expected), got if not close else list(expected))
+        checks.check(mode + "rectangle of %s" % name, list(expected),
+                     got if not close else list(expected))
 
 
 def expected_accessibility(form):
@@ -820,6 +822,84 @@ def check_captions(browser, checks, layout):
 
 
 
+def navigate(browser, url):
+    """Navigates and waits for the load event only: for a page whose scripts are held."""
+    browser.call("Page.navigate", url=url)
+    return browser.wait_for("location.href === %s && document.readyState === 'complete'"
+                            % json.dumps(url))
+
+
+# Every element with an id, where it is drawn.
+ALL_RECTS = """Object.fromEntries([...document.querySelectorAll('[id]')].map(e => {
+    const r = e.getBoundingClientRect();
+    return [e.id, [r.left, r.top, r.width, r.height]];
+}))"""
+
+BUNDLED_FACE = """document.fonts.ready.then(() => [...document.fonts].filter(f =>
+    f.family.replace(/"/g, '') === 'Pelmora Song').map(f => f.status).join())"""
+
+
+def check_painted_first(browser, form, url, checks):
+    """Before a script or the font has arrived (both held back), the form is there at its
+    rectangles with its start texts; on a phone the bundled face's arrival moves nothing."""
+    scripts = ["*/pelmora.js", "*/page.js"]
+    browser.call("Network.setBlockedURLs", urls=scripts + ["*.woff2"])
+    try:
+        navigate(browser, url)
+        checks.check("painted first: no script ran, 合计得分 shows its start text",
+                     ["undefined", "0"], browser.evaluate(
+                         "[typeof createPelmora, document.getElementById('合计得分').textContent]"))
+        check_geometry(browser, form, checks, "painted first: ")
+        as_phone(browser)
+        navigate(browser, url)
+        faces = [browser.evaluate(BUNDLED_FACE, wait=True)]
+        before = browser.evaluate(ALL_RECTS)
+        browser.call("Network.setBlockedURLs", urls=scripts)
+        navigate(browser, url)
+        faces.append(browser.evaluate(BUNDLED_FACE, wait=True))
+        checks.check("phone: the bundled face held back, then arrived", ["error", "loaded"], faces)
+        checks.check("phone: nothing moves when the bundled face arrives", before,
+                     browser.evaluate(ALL_RECTS))
+    finally:
+        browser.call("Network.setBlockedURLs", urls=[])
+        browser.call("Emulation.clearDeviceMetricsOverride")
+        browser.call("Emulation.setTouchEmulationEnabled", enabled=False)
+
+
+def check_offline(browser, form, url, steps_program, server, checks):
+    """After one visit the worker alone serves the page: with the server stopped, the
+    network cut and the HTTP cache bypassed, the page loads and computes."""
+    controlled = "navigator.serviceWorker.controller !== null"
+    if not browser.wait_for(controlled, 5):
+        load(browser, url)
+    checks.check("a worker controls the page after one visit", True,
+                 bool(browser.wait_for(controlled)))
+    server.close()
+    browser.call("Network.emulateNetworkConditions", offline=True, latency=0,
+                 downloadThroughput=-1, uploadThroughput=-1)
+    browser.call("Network.setCacheDisabled", cacheDisabled=True)
+    try:
+        usable = bool(load(browser, url))
+        checks.check("offline: usable after loading", True, usable)
+        if not usable:
+            return
+        browser.evaluate("document.getElementById('年龄').focus();"
+                         "document.getElementById('年龄').select()")
+        type_text(browser, "3", 0)
+        helper = subprocess.run([steps_program], input="type\t年龄\t3\n", capture_output=True,
+                                text=True, check=True).stdout.splitlines()
+        expected = expected_view(form, json.loads(helper[-1])["state"])
+        browser.wait_for("document.getElementById('年龄得分').textContent === %s"
+                         % json.dumps(expected["texts"]["年龄得分"]), 2)
+        seen = browser.evaluate(SHOWN % json.dumps(form))
+        checks.check("offline: 3 typed into 年龄", expected,
+                     {k: seen[k] for k in ("texts", "picked", "enabled", "checked")})
+    finally:
+        browser.call("Network.emulateNetworkConditions", offline=False, latency=0,
+                     downloadThroughput=-1, uploadThroughput=-1)
+        browser.call("Network.setCacheDisabled", cacheDisabled=False)
+
+
 def load(browser, url):
     browser.events.clear()
     browser.call("Page.navigate", url=url)
@@ -959,7 +1039,10 @@ def main():
         checks.check("the form from disk", "0",
                      browser.evaluate("document.getElementById('合计得分').textContent"))
 
+        check_painted_first(browser, form, url, checks)
         checks.check("usable after loading", True, bool(load(browser, url)))
+        checks.check("installable", [], [e["errorId"] for e in browser.call(
+            "Page.getInstallabilityErrors")["installabilityErrors"]])
         requests = []
         played = []
         played += run_scenario(browser, form, steps_program, checks)
@@ -984,11 +1067,15 @@ def main():
         for event in browser.events:
             if event["method"] == "Network.requestWillBeSent":
                 requests.append(event["params"]["request"]["url"])
-        strangers = [u for u in requests if u != url and not u.startswith("data:")]
-        checks.check("no request beyond the page's own", [], strangers)
+        # The page's own files, from its folder on the server; nothing else.
+        own = "http://127.0.0.1:%d/" % server.port
+        strangers = [u for u in requests if not u.startswith(own) or not os.path.isfile(
+            os.path.join(site, urllib.parse.unquote(u[len(own):].split("?")[0]) or "index.html"))]
+        checks.check("no request beyond the page's own files", [], strangers)
         checks.check("nothing the policy refused", [], browser.evaluate("window.__violations"))
         checks.check("nothing stored", ["", 0],
                      browser.evaluate("[document.cookie, localStorage.length + sessionStorage.length]"))
+        check_offline(browser, form, url, steps_program, server, checks)
     finally:
         browser.close()
         server.close()
