@@ -406,12 +406,14 @@ def main():
     # the browser times it): before, they would share a slow link with the page and the
     # font, which the first paint needs more. In order, as page.js runs on the module. A
     # tab opened in the background asks for them when it is first shown; a browser that
-    # times no paint, at once.
-    loader = ("const load=()=>{for(const src of %s){const s=document.createElement('script');"
+    # times no paint, at once; and should the paint never be reported, three seconds on.
+    loader = ("let asked=0;const load=()=>{if(asked++)return;for(const src of %s){"
+              "const s=document.createElement('script');"
               "s.src=src;s.async=false;document.body.append(s)}};"
               "PerformanceObserver.supportedEntryTypes.includes('paint')?"
               "new PerformanceObserver((l,o)=>{if(l.getEntriesByName('first-contentful-paint')"
-              ".length){o.disconnect();load()}}).observe({type:'paint',buffered:true}):load()"
+              ".length){o.disconnect();load()}}).observe({type:'paint',buffered:true}):load();"
+              "setTimeout(load,3000)"
               % json.dumps([MODULE_FILE, "page.js"]))
     policy = "; ".join([
         "default-src 'none'",
