@@ -192,7 +192,8 @@ int pickedIndex(Field list, std::string_view text);
 // Whether a field's control takes input now: 居住时长 only while the sheet enables it.
 bool isEnabled(const ScoreSheet& sheet, Field field);
 
-// The program icon: the .ico and the PNG sizes beside it under assets/.
+// The program icon: the .ico and the PNG sizes beside it under assets/ (the page's web app
+// manifest takes two larger ones too, 192 and 512).
 inline constexpr std::string_view kIconFile = "pelmora.ico";
 inline constexpr std::array kIconSizes{16, 24, 32, 48, 64, 128, 256};
 

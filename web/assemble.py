@@ -40,9 +40,12 @@ BUNDLED_FACE = "Pelmora Song"
 FONT_FILE = "PelmoraSong.woff2"
 MODULE_FILE = "pelmora.js"
 WORKER_FILE = "serviceworker.js"
-# The banner's dominant colour, the manifest's theme and background: the most frequent of
+# The banner's dominant colour, the manifest's theme: the most frequent of
 # its four colours (`convert assets/banner.jpg -colors 4 -format %c histogram:info:-`).
 BANNER_COLOUR = "#216e73"
+# What an installed page's window shows before the page: the page's own grey (the button
+# face of Chromium's light scheme), so that nothing flashes.
+PAGE_COLOUR = "#efefef"
 TAKES_FOCUS = {"TextBox", "List", "Button", "CheckBox"}
 # The phone layout's grid columns: a gutter, caption, value, unit, score, a gutter.
 COLUMN = {"Caption": 2, "Value": 3, "Unit": 4, "Score": 5, "Whole": 2}
@@ -357,7 +360,7 @@ def manifest(form, icons):
         "scope": "./",
         "display": "standalone",
         "theme_color": BANNER_COLOUR,
-        "background_color": BANNER_COLOUR,
+        "background_color": PAGE_COLOUR,
         "icons": [{"src": name, "sizes": "%dx%d" % (size, size), "type": "image/png"}
                   for name, size in sizes if size >= 192],
     }, ensure_ascii=False, indent=1) + "\n"
