@@ -30,10 +30,14 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine64 wine
     xvfb xauth xdotool imagemagick)
 # The screen-reader test: Orca and its speech server (which needs no audio device to log).
 SCREEN_READER_PACKAGES=(orca speech-dispatcher)
-# The browser page: emscripten (its system libraries come built), headless Chromium and the
-# Python client of its DevTools protocol; npm fetches axe-core for the audit (Debian's
-# nodejs and npm, unless a node with its own npm is there already).
-WEB_PACKAGES=(emscripten chromium python3-websocket python3-fonttools python3-brotli)
+# The browser page: emscripten (its system libraries come built), fontTools with Brotli for
+# the font's WOFF2, headless Chromium and the Python client of its DevTools protocol, and a
+# phone's system face for Chinese (Android's own fallback face), which the phone layout
+# draws with until the bundled face arrives; npm fetches axe-core for the audit and
+# Lighthouse for the figures (Debian's nodejs and npm, unless a node with its own npm is
+# there already).
+WEB_PACKAGES=(emscripten chromium python3-websocket python3-fonttools python3-brotli
+    fonts-droid-fallback)
 command -v npm >/dev/null || WEB_PACKAGES+=(nodejs npm)
 
 # What the tools print goes to this log; the screen gets a line per step, a line every

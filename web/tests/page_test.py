@@ -844,8 +844,13 @@ def check_painted_first(browser, form, url, checks):
         navigate(browser, url)
         faces.append(browser.evaluate(BUNDLED_FACE, wait=True))
         checks.check("phone: the bundled face held back, then arrived", ["error", "loaded"], faces)
-        checks.check("phone: nothing moves when the bundled face arrives", before,
-                     browser.evaluate(ALL_RECTS))
+        # A system face and the bundled one round an ideograph's advance differently, by
+        # a sixty-fourth of a pixel: no movement anyone sees.
+        after = browser.evaluate(ALL_RECTS)
+        moved = {name: [rect, after.get(name)] for name, rect in before.items()
+                 if after.get(name) is None or
+                 any(abs(a - b) > 0.5 for a, b in zip(rect, after[name]))}
+        checks.check("phone: nothing moves when the bundled face arrives", {}, moved)
     finally:
         browser.call("Network.setBlockedURLs", urls=[])
         browser.call("Emulation.clearDeviceMetricsOverride")
