@@ -23,27 +23,11 @@ import subprocess
 import sys
 import tempfile
 
+from page_test import Server  # the same server the page test uses
+
 CATEGORIES = ("performance", "accessibility", "best-practices")
 RUN_SECONDS = 300  # Lighthouse gives up on a load by itself after 45 s; this is for a hang
 SCRIPT = re.compile(r"<script\b[^>]*>.*?</script\s*>\s*", re.S | re.I)
-
-
-class Server:
-    """python3 -m http.server on the folder, in a process of its own (as the page test's)."""
-
-    def __init__(self, folder):
-        self.process = subprocess.Popen(
-            [sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1", "0"],
-            cwd=folder, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        found = re.search(r"port (\d+)", self.process.stdout.readline())
-        if not found:
-            self.close()
-            raise RuntimeError("http.server printed no port")
-        self.url = "http://127.0.0.1:%s/index.html" % found.group(1)
-
-    def close(self):
-        self.process.terminate()
-        self.process.wait(10)
 
 
 def static_copy(site, folder):
@@ -122,9 +106,10 @@ def main():
         for what, folder, name in (("page", site, "page.json"),
                                    ("static copy", copy, "static.json")):
             servers.append(Server(folder))
-            report = lighthouse(program, servers[-1].url, os.path.join(work, name))
+            url = "http://127.0.0.1:%d/index.html" % servers[-1].port
+            report = lighthouse(program, url, os.path.join(work, name))
             if report is None:
-                print("   Lighthouse gave no report on the %s (%s)" % (what, servers[-1].url))
+                print("   Lighthouse gave no report on the %s (%s)" % (what, url))
                 return 2
             paints.append(figures(what, report))
             servers.pop().close()
