@@ -239,13 +239,27 @@ Promise.resolve(createPelmora()).then((core) => {
         if (!c)
             return;
         event.preventDefault();
-        const message = text(core._pelmora_help(c.index));
+        explainAt(c, text(core._pelmora_help(c.index)));
+    });
+    // Shown under the control as a tooltip is, inside the window, and heard.
+    function explainAt(c, message) {
         const at = boxes.get(c.name).getBoundingClientRect();
         explanation.textContent = message;
-        Object.assign(explanation.style, {left: px(Math.max(0, at.left)), top: px(at.bottom)});
         explanation.hidden = false;
+        const left = Math.min(at.left, html.clientWidth - explanation.offsetWidth);
+        Object.assign(explanation.style, {left: px(Math.max(0, left)), top: px(at.bottom)});
         say(message);
-    });
+    }
+    // A phone has no hover: there a tap on a score, 性别 or 出生日期 shows its explanation.
+    for (const c of form.controls) {
+        if (c.field < 0 || c.kind !== 'Label')
+            continue;
+        elements.get(c.name).addEventListener('click', () => {
+            const tip = isPhone() ? text(core._pelmora_tooltip(c.index)) : '';
+            if (tip)
+                explainAt(c, tip);
+        });
+    }
 
     function dialog(title) {
         const window = document.createElement('dialog');

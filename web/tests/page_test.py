@@ -668,6 +668,14 @@ def check_phone(browser, form, steps_program, checks, played):
     # No hover on a phone: the verdict's explanation stands in the result's frame.
     checks.check("phone: the verdict's explanation shown", expect(["tooltip\t评分结果"])["said"],
                  browser.evaluate("document.getElementById('verdict-why').textContent"))
+    tap(browser, "学历得分")
+    checks.check("phone: a tap on a score shows its explanation, inside the window",
+                 [expect(["tooltip\t学历得分"])["said"], True], browser.evaluate(
+                     "(() => { const e = document.getElementById('explanation');"
+                     " const r = e.getBoundingClientRect();"
+                     " return [e.hidden ? null : e.textContent, r.left >= 0 &&"
+                     " r.right <= document.documentElement.clientWidth"
+                     " && parseFloat(getComputedStyle(e).fontSize) >= 14]; })()"))
     checks.check("phone: a tap on the verdict opens the consultation page",
                  ("https://www.vastrel.example/consult/", False),
                  opened_tab(browser, lambda: tap(browser, "评分结果")))
