@@ -1,12 +1,24 @@
 #include "numbers.h"
 
-#include "decimal.h"
-
 #include <cmath>
 #include <cstdint>
-#ifdef PELMORA_STD_CHARCONV
+#include <version>
+
+// <charconv> converts doubles exactly and without a locale wherever the standard library
+// has it for double. Emscripten's libc++ has not; there the C library's strtod (correctly
+// rounded) and "%.15g" (rounded from the exact value, a half to even) do the same, since
+// its locale is always "C". A standard library with neither would not build.
+#if defined(__cpp_lib_to_chars)
+#define PELMORA_STD_CHARCONV 1
 #include <charconv>
 #include <system_error>
+#elif defined(__EMSCRIPTEN__)
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#else
+#error "no exact conversion of doubles: <charconv> lacks them and the locale may not be C"
 #endif
 
 namespace pelmora {
@@ -100,9 +112,15 @@ std::optional<double> convert(std::string_view s, const Scanned& scanned) {
         return std::nullopt; // cannot happen for a scanned number; never trust it blindly
     }
 #else
-    double value = decimal::parse(std::string_view(first, std::size_t(last - first)));
-    if (std::isinf(value))
+    const std::string digits(first, last); // strtod reads up to a NUL
+    char* end = nullptr;
+    errno = 0;
+    double value = std::strtod(digits.c_str(), &end);
+    if (errno == ERANGE && value == HUGE_VAL)
         return std::nullopt;
+    if (end != digits.c_str() + digits.size())
+        return std::nullopt; // cannot happen for a scanned number
+        // ERANGE with any other value is an underflow: 0, or the subnormal strtod rounded to.
 #endif
     if (scanned.negative)
         value = -value;
@@ -151,7 +169,11 @@ std::string shortestDecimal(double value) {
         return "0";
     return std::string(buffer, ptr);
 #else
-    return decimal::format(value);
+    char buffer[32]; // "-d.dddddddddddddde-308" and a NUL
+    const int length = std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    if (length <= 0 || std::size_t(length) >= sizeof buffer)
+        return "0";
+    return std::string(buffer, std::size_t(length));
 #endif
 }
 
