@@ -1,8 +1,8 @@
 // Pelmora: creates the score sheet and the main window, and wires the links to it.
-#include "links/links.h"
 #include "pelmora/version.h"
 #include "scoring/scoresheet.h"
 #include "window/fonts.h"
+#include "window/links.h"
 #include "window/mainwindow.h"
 
 #include <QApplication>

@@ -8,9 +8,9 @@
 //                 QR-code window
 //   announce.h    the sentence a screen reader hears after each action
 //
-// Each view (Qt in window/, Win32 in win32/) creates its controls from these rows, hands
-// the user's events to the sheet and to actions.h, and shows what comes back; a view
-// computes nothing and writes no sentence of its own.
+// Each view (Qt in window/, Win32 in win32/, the page in web/) creates its controls from
+// these rows, hands the user's events to the sheet and to actions.h, and shows what comes
+// back; a view computes nothing and writes no sentence of its own.
 #pragma once
 
 #include "scoring/fields.h"

@@ -2,7 +2,8 @@
 // ones: which control opens which page with which window style, the command line handed to
 // the program launcher, and the verdict captions that make the verdict button a link.
 // The form's actions (form/actions.h) say which click follows which link; each view
-// supplies a Launcher.
+// supplies a Launcher and its own QR-code window, in its own folder. The addresses are in
+// addresses.h.
 #pragma once
 
 #include <optional>

@@ -12,6 +12,12 @@
 //   accessible.h  how a screen reader hears: frame names, and the announcer that delivers
 //                 the form's message after each action
 //
+//   links.h            the window's links and its QR-code window, attached by object name
+//   desktoplauncher.h  the links' launcher: the desktop's browser, or a message to copy from
+//   qrcodewindow.h     the second window with the large QR code
+// Which control opens what, and the command line, are the rules every view shares
+// (links/outbound.h).
+//
 // The sheet is the one source of truth. A user's edit is written into the sheet, whose
 // rules run before the write returns; the window hears of every write through its
 // subscription and shows the new text at once. Widgets compute nothing. Updates from the

@@ -1,7 +1,7 @@
 // The links on the real main window: its controls found by name, the verdict reached
 // through the window's own inputs, and the QR-code window beside it.
-#include "links/links.h"
-#include "links/qrcodewindow.h"
+#include "window/links.h"
+#include "window/qrcodewindow.h"
 #ifndef Q_MOC_RUN // moc cannot parse the Chinese enumerators of the score sheet's fields
 #include "scoring/scoresheet.h"
 #include "window/mainwindow.h"

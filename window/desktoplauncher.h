@@ -1,6 +1,6 @@
 #pragma once
 
-#include "outbound.h"
+#include "links/outbound.h"
 
 #include <QDialog>
 #include <QPointer>

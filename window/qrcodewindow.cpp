@@ -1,6 +1,6 @@
 #include "qrcodewindow.h"
 
-#include "window/qtform.h"
+#include "qtform.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,9 +1,9 @@
 // The outbound links: which click starts which launch, and what the desktop launcher
 // accepts, refuses and does when it cannot start a browser.
 #include "links/addresses.h"
-#include "links/desktoplauncher.h"
-#include "links/links.h"
 #include "standinwindow.h"
+#include "window/desktoplauncher.h"
+#include "window/links.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,19 +1,14 @@
-// Outbound links and the QR-code window of the Qt view: the subsystem that leads the user
-// to the maker's pages. The main window knows nothing of it; it is attached to the
-// window's controls by their object names, as the form's actions say.
-//
-//   addresses.h        the two web addresses
-//   outbound.h         the rules of the links, shared with every view: which control
-//                      opens what, the command line, the verdict test, the Launcher
-//   desktoplauncher.h  the Qt launcher: the desktop's browser, or a message to copy from
-//   qrcodewindow.h     the second window with the large QR code
-//   links.h            attaches the four links and the QR-code window to a main window
+// The Qt view's outbound links and its QR-code window, which lead the user to the maker's
+// pages. The main window knows nothing of them: they are attached to its controls by object
+// name, as the form's actions say, and follow the rules every view shares
+// (links/outbound.h: which control opens what, the command line, the verdict test, the
+// Launcher); the launcher is desktoplauncher.h's, the second window qrcodewindow.h's.
 #pragma once
 
 #ifndef Q_MOC_RUN // moc cannot parse the Chinese enumerators of the score sheet's fields
 #include "form/actions.h"
 #endif
-#include "outbound.h"
+#include "links/outbound.h"
 
 #include <QObject>
 #include <QPointer>

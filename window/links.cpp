@@ -1,8 +1,8 @@
 #include "links.h"
 
+#include "clickablelabel.h"
 #include "desktoplauncher.h"
 #include "qrcodewindow.h"
-#include "window/clickablelabel.h"
 
 #include <QAbstractButton>
 #include <QWidget>

@@ -1,8 +1,8 @@
 // The QR-code window: one object per run, opened from Picture1, independent of the main
 // window, and the program running while either window is open.
-#include "links/links.h"
-#include "links/qrcodewindow.h"
 #include "standinwindow.h"
+#include "window/links.h"
+#include "window/qrcodewindow.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "desktoplauncher.h"
 
-#include "window/qtform.h"
+#include "qtform.h"
 
 #include <QDesktopServices>
 #include <QDialog>
